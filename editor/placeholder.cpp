@@ -1,0 +1,1 @@
+namespace {} // replaced as the library fills
