@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+
+#include <QString>
+
+// The platform's message dialog, as far as the programs use it: a modal question box whose
+// answer decides whether an action goes on. The delete confirmation of the data grid and of
+// the navigator is the one use.
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
+
+// Results as the framework numbers them.
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
+
+// What a presenter is asked to show. The buttons are always OK (the default) and Cancel
+// (chosen by Esc and by the box's close button).
+struct MessageDlgRequest
+{
+    QString caption;
+    QString text;
+    TMsgDlgType type = mtConfirmation;
+};
+
+using MessageDlgPresenter = std::function<TModalResult(const MessageDlgRequest &)>;
+
+// Replaces the presenter (tests answer without a real modal box) and returns the previous
+// one. An empty function restores the real box.
+MessageDlgPresenter setMessageDlgPresenter(MessageDlgPresenter presenter);
+
+// Shows the box modally, centred on the screen, and returns mrOk or mrCancel.
+TModalResult MessageDlg(const MessageDlgRequest &request);
+
+// The delete confirmation: "Confirm", a question mark, "Delete record?", OK and Cancel.
+// True only when the user chose OK.
+bool ConfirmDeleteRecord();
