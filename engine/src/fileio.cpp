@@ -1,0 +1,467 @@
+#include "fileio.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "dbf_errors.h"
+
+namespace dbe {
+
+namespace {
+
+class PosixFile : public File
+{
+public:
+    PosixFile(int fd, std::string path, bool writable)
+        : m_fd(fd), m_path(std::move(path)), m_writable(writable)
+    {
+    }
+    ~PosixFile() override { ::close(m_fd); }
+
+    Status readAt(uint64_t offset, void *buf, size_t n, size_t &got) override
+    {
+        got = 0;
+        auto *p = static_cast<uint8_t *>(buf);
+        while (got < n) {
+            ssize_t r = ::pread(m_fd, p + got, n - got, off_t(offset + got));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                return dbferr::io("Read", m_path, errno);
+            }
+            if (r == 0)
+                break;
+            got += size_t(r);
+        }
+        return Status::ok();
+    }
+
+    Status writeAt(uint64_t offset, const void *buf, size_t n) override
+    {
+        const auto *p = static_cast<const uint8_t *>(buf);
+        size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pwrite(m_fd, p + done, n - done, off_t(offset + done));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                return dbferr::io("Write", m_path, errno);
+            }
+            if (r == 0)
+                return dbferr::ioShort(m_path);
+            done += size_t(r);
+        }
+        return Status::ok();
+    }
+
+    Status truncate(uint64_t size) override
+    {
+        if (::ftruncate(m_fd, off_t(size)) != 0)
+            return dbferr::io("Truncate", m_path, errno);
+        return Status::ok();
+    }
+
+    Status sync() override
+    {
+        if (::fsync(m_fd) != 0)
+            return dbferr::io("Flush", m_path, errno);
+        return Status::ok();
+    }
+
+    Status stat(FileStat &out) override
+    {
+        struct stat st;
+        if (::fstat(m_fd, &st) != 0)
+            return dbferr::io("Stat", m_path, errno);
+        out.size = uint64_t(st.st_size);
+        out.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        out.inode = uint64_t(st.st_ino);
+        out.device = uint64_t(st.st_dev);
+        return Status::ok();
+    }
+
+    LockResult tryLock(uint64_t offset, uint64_t length, bool exclusive) override
+    {
+        struct flock fl = {};
+        fl.l_type = short(exclusive ? F_WRLCK : F_RDLCK);
+        fl.l_whence = SEEK_SET;
+        fl.l_start = off_t(offset);
+        fl.l_len = off_t(length);
+        if (::fcntl(m_fd, F_OFD_SETLK, &fl) == 0)
+            return LockResult::Acquired;
+        if (errno == EAGAIN || errno == EACCES)
+            return LockResult::Busy;
+        return LockResult::Failed;
+    }
+
+    void unlock(uint64_t offset, uint64_t length) override
+    {
+        struct flock fl = {};
+        fl.l_type = F_UNLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = off_t(offset);
+        fl.l_len = off_t(length);
+        ::fcntl(m_fd, F_OFD_SETLK, &fl);
+    }
+
+    bool lockedByOther(uint64_t offset, uint64_t length) override
+    {
+        struct flock fl = {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = off_t(offset);
+        fl.l_len = off_t(length);
+        if (::fcntl(m_fd, F_OFD_GETLK, &fl) != 0)
+            return false;
+        return fl.l_type != F_UNLCK;
+    }
+
+    bool writable() const override { return m_writable; }
+
+private:
+    int m_fd;
+    std::string m_path;
+    bool m_writable;
+};
+
+class PosixFileSystem : public FileSystem
+{
+public:
+    Status open(const std::string &path, OpenMode mode, std::unique_ptr<File> &out) override
+    {
+        int flags = O_CLOEXEC;
+        switch (mode) {
+        case OpenMode::ReadOnly: flags |= O_RDONLY; break;
+        case OpenMode::ReadWrite: flags |= O_RDWR; break;
+        case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
+        case OpenMode::Replace: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        }
+        int fd;
+        do {
+            fd = ::open(path.c_str(), flags, 0666);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                return dbferr::notFound(path);
+            if (errno == EEXIST)
+                return dbferr::exists(path);
+            return dbferr::io("Open", path, errno);
+        }
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return Status::error(DBE_IOERR, "Not a regular file.").addLine("Table: " + path);
+        }
+        out = std::make_unique<PosixFile>(fd, path, mode != OpenMode::ReadOnly);
+        return Status::ok();
+    }
+
+    Status stat(const std::string &path, FileStat &out) override
+    {
+        struct stat st;
+        if (::stat(path.c_str(), &st) != 0) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                return dbferr::notFound(path);
+            return dbferr::io("Stat", path, errno);
+        }
+        out.size = uint64_t(st.st_size);
+        out.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        out.inode = uint64_t(st.st_ino);
+        out.device = uint64_t(st.st_dev);
+        return Status::ok();
+    }
+
+    Status rename(const std::string &from, const std::string &to) override
+    {
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            return dbferr::io("Rename", to, errno);
+        return Status::ok();
+    }
+
+    Status remove(const std::string &path) override
+    {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            return dbferr::io("Remove", path, errno);
+        return Status::ok();
+    }
+
+    Status list(const std::string &folder, std::vector<std::string> &names) override
+    {
+        names.clear();
+        DIR *dir = ::opendir(folder.empty() ? "." : folder.c_str());
+        if (!dir)
+            return dbferr::io("List", folder, errno);
+        while (struct dirent *e = ::readdir(dir))
+            names.emplace_back(e->d_name);
+        ::closedir(dir);
+        std::sort(names.begin(), names.end());
+        return Status::ok();
+    }
+
+    Status syncFolder(const std::string &folder) override
+    {
+        int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return dbferr::io("Open folder", folder, errno);
+        int rc = ::fsync(fd);
+        int err = errno;
+        ::close(fd);
+        if (rc != 0 && err != EINVAL)
+            return dbferr::io("Flush folder", folder, err);
+        return Status::ok();
+    }
+
+    bool canWrite(const std::string &path) override { return ::access(path.c_str(), W_OK) == 0; }
+};
+
+bool equalsNoCase(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = x - 'a' + 'A';
+        if (y >= 'a' && y <= 'z')
+            y = y - 'a' + 'A';
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+FileSystem &FileSystem::posix()
+{
+    static PosixFileSystem fs;
+    return fs;
+}
+
+std::string folderOf(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string nameOf(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string resolveCase(FileSystem &fs, const std::string &path)
+{
+    FileStat st;
+    if (fs.stat(path, st).isOk())
+        return path;
+    const std::string folder = folderOf(path);
+    const std::string name = nameOf(path);
+    if (name.empty())
+        return path;
+    std::vector<std::string> names;
+    if (!fs.list(folder, names).isOk())
+        return path;
+    for (const std::string &candidate : names) {
+        if (equalsNoCase(candidate, name))
+            return folder + candidate;
+    }
+    return path;
+}
+
+// ---- In-memory files ---------------------------------------------------------------
+
+class MemFile : public File
+{
+public:
+    MemFile(MemFileSystem &fs, std::shared_ptr<MemFileSystem::Node> node, bool writable)
+        : m_fs(fs), m_node(std::move(node)), m_writable(writable)
+    {
+    }
+    ~MemFile() override
+    {
+        auto &locks = m_node->locks;
+        for (auto it = locks.begin(); it != locks.end();)
+            it = it->second.second == this ? locks.erase(it) : std::next(it);
+    }
+
+    Status readAt(uint64_t offset, void *buf, size_t n, size_t &got) override
+    {
+        got = 0;
+        const auto &b = m_node->bytes;
+        if (offset >= b.size())
+            return Status::ok();
+        got = size_t(std::min<uint64_t>(n, b.size() - offset));
+        std::memcpy(buf, b.data() + offset, got);
+        return Status::ok();
+    }
+
+    Status writeAt(uint64_t offset, const void *buf, size_t n) override
+    {
+        if (!m_writable || !m_fs.consumeWrite())
+            return dbferr::io("Write", "(memory)", EIO);
+        auto &b = m_node->bytes;
+        if (b.size() < offset + n)
+            b.resize(size_t(offset + n), 0);
+        std::memcpy(b.data() + offset, buf, n);
+        m_node->mtimeNs = m_fs.m_clock++;
+        return Status::ok();
+    }
+
+    Status truncate(uint64_t size) override
+    {
+        if (!m_writable || !m_fs.consumeWrite())
+            return dbferr::io("Truncate", "(memory)", EIO);
+        m_node->bytes.resize(size_t(size), 0);
+        m_node->mtimeNs = m_fs.m_clock++;
+        return Status::ok();
+    }
+
+    Status sync() override { return Status::ok(); }
+
+    Status stat(FileStat &out) override
+    {
+        out.size = m_node->bytes.size();
+        out.mtimeNs = m_node->mtimeNs;
+        out.inode = m_node->inode;
+        out.device = 1;
+        return Status::ok();
+    }
+
+    LockResult tryLock(uint64_t offset, uint64_t length, bool) override
+    {
+        if (lockedByOther(offset, length))
+            return LockResult::Busy;
+        m_node->locks.emplace(offset, std::make_pair(length, static_cast<const void *>(this)));
+        return LockResult::Acquired;
+    }
+
+    void unlock(uint64_t offset, uint64_t length) override
+    {
+        auto &locks = m_node->locks;
+        for (auto it = locks.begin(); it != locks.end();) {
+            bool mine = it->second.second == this && it->first >= offset &&
+                        it->first + it->second.first <= offset + length;
+            it = mine ? locks.erase(it) : std::next(it);
+        }
+    }
+
+    bool lockedByOther(uint64_t offset, uint64_t length) override
+    {
+        for (const auto &[start, held] : m_node->locks) {
+            if (held.second != this && start < offset + length && offset < start + held.first)
+                return true;
+        }
+        return false;
+    }
+
+    bool writable() const override { return m_writable; }
+
+private:
+    MemFileSystem &m_fs;
+    std::shared_ptr<MemFileSystem::Node> m_node;
+    bool m_writable;
+};
+
+bool MemFileSystem::consumeWrite()
+{
+    if (failWritesAfter < 0)
+        return true;
+    if (failWritesAfter == 0)
+        return false;
+    --failWritesAfter;
+    return true;
+}
+
+Status MemFileSystem::open(const std::string &path, OpenMode mode, std::unique_ptr<File> &out)
+{
+    auto it = m_files.find(path);
+    if (mode == OpenMode::CreateNew || mode == OpenMode::Replace) {
+        if (it != m_files.end() && mode == OpenMode::CreateNew)
+            return dbferr::exists(path);
+        if (it != m_files.end() && it->second->readOnly)
+            return dbferr::io("Open", path, EACCES);
+        if (it == m_files.end()) {
+            put(path, {});
+            it = m_files.find(path);
+        }
+        it->second->bytes.clear();
+        out = std::make_unique<MemFile>(*this, it->second, true);
+        return Status::ok();
+    }
+    if (it == m_files.end())
+        return dbferr::notFound(path);
+    if (mode == OpenMode::ReadWrite && it->second->readOnly)
+        return dbferr::io("Open", path, EACCES);
+    out = std::make_unique<MemFile>(*this, it->second, mode == OpenMode::ReadWrite);
+    return Status::ok();
+}
+
+Status MemFileSystem::stat(const std::string &path, FileStat &out)
+{
+    auto it = m_files.find(path);
+    if (it == m_files.end())
+        return dbferr::notFound(path);
+    out.size = it->second->bytes.size();
+    out.mtimeNs = it->second->mtimeNs;
+    out.inode = it->second->inode;
+    out.device = 1;
+    return Status::ok();
+}
+
+Status MemFileSystem::rename(const std::string &from, const std::string &to)
+{
+    auto it = m_files.find(from);
+    if (it == m_files.end())
+        return dbferr::notFound(from);
+    auto node = it->second;
+    m_files.erase(it);
+    m_files[to] = std::move(node);
+    return Status::ok();
+}
+
+Status MemFileSystem::remove(const std::string &path)
+{
+    m_files.erase(path);
+    return Status::ok();
+}
+
+Status MemFileSystem::list(const std::string &folder, std::vector<std::string> &names)
+{
+    names.clear();
+    for (const auto &[path, node] : m_files) {
+        if (folderOf(path) == folder)
+            names.push_back(nameOf(path));
+    }
+    return Status::ok();
+}
+
+bool MemFileSystem::canWrite(const std::string &path)
+{
+    auto it = m_files.find(path);
+    return it != m_files.end() && !it->second->readOnly;
+}
+
+void MemFileSystem::put(const std::string &path, std::vector<uint8_t> bytes, bool readOnly)
+{
+    auto node = std::make_shared<Node>();
+    node->bytes = std::move(bytes);
+    node->readOnly = readOnly;
+    node->inode = m_nextInode++;
+    node->mtimeNs = m_clock++;
+    m_files[path] = std::move(node);
+}
+
+std::vector<uint8_t> MemFileSystem::get(const std::string &path) const
+{
+    auto it = m_files.find(path);
+    return it == m_files.end() ? std::vector<uint8_t>() : it->second->bytes;
+}
+
+} // namespace dbe
