@@ -8,7 +8,7 @@
 
 namespace {
 
-TModalResult showRealBox(const MessageDlgRequest &request)
+bool showRealBox(const MessageDlgRequest &request)
 {
     QMessageBox::Icon icon = QMessageBox::Question;
     switch (request.type) {
@@ -28,7 +28,7 @@ TModalResult showRealBox(const MessageDlgRequest &request)
         QSize size = box.sizeHint();
         box.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
     }
-    return box.exec() == QMessageBox::Ok ? mrOk : mrCancel;
+    return box.exec() == QMessageBox::Ok;
 }
 
 MessageDlgPresenter &presenter()
@@ -46,7 +46,7 @@ MessageDlgPresenter setMessageDlgPresenter(MessageDlgPresenter next)
     return previous;
 }
 
-TModalResult MessageDlg(const MessageDlgRequest &request)
+bool MessageDlg(const MessageDlgRequest &request)
 {
     if (presenter())
         return presenter()(request);
@@ -59,5 +59,5 @@ bool ConfirmDeleteRecord()
     request.caption = QString::fromLatin1(FrameworkMessages::kConfirmCaption);
     request.text = QString::fromLatin1(FrameworkMessages::kDeleteRecordQuestion);
     request.type = mtConfirmation;
-    return MessageDlg(request) == mrOk;
+    return MessageDlg(request);
 }

@@ -10,9 +10,6 @@
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
 
-// Results as the framework numbers them.
-enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
-
 // What a presenter is asked to show. The buttons are always OK (the default) and Cancel
 // (chosen by Esc and by the box's close button).
 struct MessageDlgRequest
@@ -22,14 +19,16 @@ struct MessageDlgRequest
     TMsgDlgType type = mtConfirmation;
 };
 
-using MessageDlgPresenter = std::function<TModalResult(const MessageDlgRequest &)>;
+// A presenter answers true for OK, false for Cancel.
+using MessageDlgPresenter = std::function<bool(const MessageDlgRequest &)>;
 
 // Replaces the presenter (tests answer without a real modal box) and returns the previous
 // one. An empty function restores the real box.
 MessageDlgPresenter setMessageDlgPresenter(MessageDlgPresenter presenter);
 
-// Shows the box modally, centred on the screen, and returns mrOk or mrCancel.
-TModalResult MessageDlg(const MessageDlgRequest &request);
+// Shows the box modally, centred on the screen. True when the user chose OK; Cancel, Esc
+// and the box's close button give false.
+bool MessageDlg(const MessageDlgRequest &request);
 
 // The delete confirmation: "Confirm", a question mark, "Delete record?", OK and Cancel.
 // True only when the user chose OK.

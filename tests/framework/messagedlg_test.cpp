@@ -55,10 +55,10 @@ TEST(MessageDlgPresenter, ReplacedPresenterAnswersAndIsRestored)
     std::vector<MessageDlgRequest> asked;
     MessageDlgPresenter previous = setMessageDlgPresenter([&](const MessageDlgRequest &r) {
         asked.push_back(r);
-        return mrCancel;
+        return false;
     });
     EXPECT_FALSE(ConfirmDeleteRecord());
-    setMessageDlgPresenter([](const MessageDlgRequest &) { return mrOk; });
+    setMessageDlgPresenter([](const MessageDlgRequest &) { return true; });
     EXPECT_TRUE(ConfirmDeleteRecord());
     setMessageDlgPresenter(previous);
     ASSERT_EQ(asked.size(), 1u);
