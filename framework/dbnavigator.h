@@ -27,7 +27,7 @@ enum TNavigateBtn {
 // The navigator bar: one button per action on the current entry of the dataset behind its
 // data source, laid side by side in TNavigateBtn order. Buttons never take the keyboard
 // focus and act when released; nbPrior and nbNext repeat while held (kRepeatDelayMs, then
-// every kRepeatIntervalMs). Each button is enabled by the dataset's state (UpdateButtons).
+// every kRepeatIntervalMs). Each button is enabled by the dataset's state (updateButtons).
 // An error raised by an action is shown in the framework's error box.
 class TDBNavigator : public QWidget
 {
@@ -41,40 +41,40 @@ public:
     ~TDBNavigator() override;
 
     // Not owned; may be null (every button disabled).
-    void SetDataSource(TDataSource *source);
-    TDataSource *DataSource() const { return m_source; }
+    void setDataSource(TDataSource *source);
+    TDataSource *dataSource() const { return m_source; }
 
     // Which buttons are shown; the shown ones share the bar's width.
-    void SetVisibleButtons(const QList<TNavigateBtn> &buttons);
-    bool IsButtonVisible(TNavigateBtn button) const;
+    void setVisibleButtons(const QList<TNavigateBtn> &buttons);
+    bool isButtonVisible(TNavigateBtn button) const;
 
     // Hints in TNavigateBtn order; shown as tool tips.
-    void SetHints(const QStringList &hints);
-    QString Hint(TNavigateBtn button) const;
+    void setHints(const QStringList &hints);
+    QString hint(TNavigateBtn button) const;
 
     // Whether nbDelete asks "Delete record?" first (on by default).
-    void SetConfirmDelete(bool confirm) { m_confirmDelete = confirm; }
-    bool ConfirmDelete() const { return m_confirmDelete; }
+    void setConfirmDelete(bool confirm) { m_confirmDelete = confirm; }
+    bool confirmDelete() const { return m_confirmDelete; }
 
-    void SetBounds(int left, int top, int width, int height);
+    void setBounds(int left, int top, int width, int height);
 
     // The button of an action (for its state, and for tests that press it).
-    QToolButton *Button(TNavigateBtn button) const { return m_buttons[button]; }
+    QToolButton *button(TNavigateBtn button) const { return m_buttons[button]; }
 
     // Performs the action of a button as a click does; raises what the dataset raises.
-    void BtnClick(TNavigateBtn button);
+    void btnClick(TNavigateBtn button);
 
     // Re-reads the dataset's state into the buttons' enabled states.
-    void UpdateButtons();
+    void updateButtons();
 
     // Runs before every action that saves or moves the entry (every one but nbCancel,
     // nbDelete and nbRefresh), so that a grid can hand its open cell editor's text to the
     // entry first. Raising from it stops the action.
-    void SetBeforeAction(std::function<void(TNavigateBtn)> hook) { m_beforeAction = std::move(hook); }
+    void setBeforeAction(std::function<void(TNavigateBtn)> hook) { m_beforeAction = std::move(hook); }
 
 signals:
     // After an action completed without an error.
-    void Clicked(TNavigateBtn button);
+    void clicked(TNavigateBtn button);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -16,24 +16,24 @@ TLabeledEdit::~TLabeledEdit()
     delete m_label.data();
 }
 
-void TLabeledEdit::SetLabelCaption(const QString &caption)
+void TLabeledEdit::setlabelCaption(const QString &caption)
 {
     m_label->setText(caption);
     placeLabel();
 }
 
-QString TLabeledEdit::LabelCaption() const
+QString TLabeledEdit::labelCaption() const
 {
     return m_label->text();
 }
 
-void TLabeledEdit::SetLabelSpacing(int pixels)
+void TLabeledEdit::setLabelSpacing(int pixels)
 {
     m_spacing = pixels;
     placeLabel();
 }
 
-void TLabeledEdit::SetBounds(int left, int top, int width, int height)
+void TLabeledEdit::setBounds(int left, int top, int width, int height)
 {
     setGeometry(left, top, width, height);
     placeLabel();

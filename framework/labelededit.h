@@ -18,18 +18,16 @@ public:
     ~TLabeledEdit() override;
 
     // The label's caption; the label takes the width of its text and the font's height.
-    void SetLabelCaption(const QString &caption);
-    QString LabelCaption() const;
-    QLabel *EditLabel() const { return m_label; }
+    void setlabelCaption(const QString &caption);
+    QString labelCaption() const;
+    QLabel *editLabel() const { return m_label; }
 
-    void SetLabelSpacing(int pixels);
-    int LabelSpacing() const { return m_spacing; }
+    void setLabelSpacing(int pixels);
+    int labelSpacing() const { return m_spacing; }
 
     // Places the box (client coordinates of the parent) and its label above it.
-    void SetBounds(int left, int top, int width, int height);
+    void setBounds(int left, int top, int width, int height);
 
-    QString Text() const { return text(); }
-    void SetText(const QString &value) { setText(value); }
 
 protected:
     void moveEvent(QMoveEvent *event) override;

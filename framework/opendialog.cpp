@@ -73,7 +73,7 @@ QString TOpenDialog::toQtNameFilter(const QString &filter)
     return lines.join(QStringLiteral(";;"));
 }
 
-bool TOpenDialog::Execute(QWidget *owner)
+bool TOpenDialog::execute(QWidget *owner)
 {
     Request request;
     request.title = m_title;

@@ -43,21 +43,21 @@ public:
 
     explicit TOpenDialog(QObject *parent = nullptr);
 
-    void SetFilter(const QString &filter) { m_filter = filter; }
-    QString Filter() const { return m_filter; }
-    void SetFileName(const QString &fileName) { m_fileName = fileName; }
+    void setFilter(const QString &filter) { m_filter = filter; }
+    QString filter() const { return m_filter; }
+    void setFileName(const QString &fileName) { m_fileName = fileName; }
     // After a confirmed Execute: the chosen file's full path.
-    QString FileName() const { return m_fileName; }
-    void SetInitialDir(const QString &dir) { m_initialDir = dir; }
-    QString InitialDir() const { return m_initialDir; }
-    void SetTitle(const QString &title) { m_title = title; }
-    void SetOptions(Options options) { m_options = options; }
-    Options GetOptions() const { return m_options; }
+    QString fileName() const { return m_fileName; }
+    void setInitialDir(const QString &dir) { m_initialDir = dir; }
+    QString initialDir() const { return m_initialDir; }
+    void setTitle(const QString &title) { m_title = title; }
+    void setOptions(Options options) { m_options = options; }
+    Options options() const { return m_options; }
 
     // Shows the dialog modally. True when the user confirmed a file name; FileName then
     // holds its full path and the next Execute starts from it. False when cancelled:
     // nothing changes.
-    bool Execute(QWidget *owner = nullptr);
+    bool execute(QWidget *owner = nullptr);
 
     // The framework filter translated for QFileDialog ("desc (pat1 pat2)" lines).
     static QString toQtNameFilter(const QString &filter);

@@ -27,19 +27,19 @@ TEST_P(LabeledEditPlacement, LabelSitsAboveTheBox)
     font.setPixelSize(11);
     parent.setFont(font);
     TLabeledEdit edit(&parent);
-    edit.SetLabelSpacing(c.spacing);
-    edit.SetBounds(c.left, c.top, c.width, c.height);
-    edit.SetLabelCaption(QStringLiteral("Путь к базе"));
-    const QRect label = edit.EditLabel()->geometry();
+    edit.setLabelSpacing(c.spacing);
+    edit.setBounds(c.left, c.top, c.width, c.height);
+    edit.setlabelCaption(QStringLiteral("Путь к базе"));
+    const QRect label = edit.editLabel()->geometry();
     EXPECT_EQ(label.left(), c.left);
     EXPECT_EQ(label.bottom() + 1 + c.spacing, c.top);
     EXPECT_GT(label.width(), 0);
-    EXPECT_EQ(edit.EditLabel()->parentWidget(), &parent);
+    EXPECT_EQ(edit.editLabel()->parentWidget(), &parent);
 
     parent.show();
     edit.move(c.left + 10, c.top + 20);
-    EXPECT_EQ(edit.EditLabel()->geometry().left(), c.left + 10);
-    EXPECT_EQ(edit.EditLabel()->geometry().bottom() + 1 + c.spacing, c.top + 20);
+    EXPECT_EQ(edit.editLabel()->geometry().left(), c.left + 10);
+    EXPECT_EQ(edit.editLabel()->geometry().bottom() + 1 + c.spacing, c.top + 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, LabeledEditPlacement,
@@ -55,12 +55,12 @@ TEST(LabeledEdit, LabelFollowsVisibilityAndGoesWithTheBox)
 {
     QWidget parent;
     auto *edit = new TLabeledEdit(&parent);
-    edit->SetLabelCaption(QStringLiteral("Название организации"));
+    edit->setlabelCaption(QStringLiteral("Название организации"));
     parent.show();
-    EXPECT_TRUE(edit->EditLabel()->isVisible());
+    EXPECT_TRUE(edit->editLabel()->isVisible());
     edit->hide();
-    EXPECT_FALSE(edit->EditLabel()->isVisible());
-    QPointer<QLabel> label = edit->EditLabel();
+    EXPECT_FALSE(edit->editLabel()->isVisible());
+    QPointer<QLabel> label = edit->editLabel();
     delete edit;
     EXPECT_TRUE(label.isNull());
 }

@@ -34,22 +34,22 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(OpenDialog, ConfirmKeepsTheFullNameAndCancelChangesNothing)
 {
     TOpenDialog dialog;
-    dialog.SetFilter(QStringLiteral("Tables|Telbase.dbf"));
-    dialog.SetFileName(QStringLiteral("TelBASE.DBF"));
+    dialog.setFilter(QStringLiteral("Tables|Telbase.dbf"));
+    dialog.setFileName(QStringLiteral("TelBASE.DBF"));
     std::vector<TOpenDialog::Request> asked;
     auto previous = TOpenDialog::setPresenter([&](const TOpenDialog::Request &r) {
         asked.push_back(r);
         return TOpenDialog::Answer{true, QStringLiteral("/data/phones/Telbase.dbf")};
     });
-    EXPECT_TRUE(dialog.Execute());
-    EXPECT_EQ(dialog.FileName(), QStringLiteral("/data/phones/Telbase.dbf"));
+    EXPECT_TRUE(dialog.execute());
+    EXPECT_EQ(dialog.fileName(), QStringLiteral("/data/phones/Telbase.dbf"));
 
     TOpenDialog::setPresenter([&](const TOpenDialog::Request &r) {
         asked.push_back(r);
         return TOpenDialog::Answer{false, QStringLiteral("/elsewhere/x.dbf")};
     });
-    EXPECT_FALSE(dialog.Execute());
-    EXPECT_EQ(dialog.FileName(), QStringLiteral("/data/phones/Telbase.dbf"));
+    EXPECT_FALSE(dialog.execute());
+    EXPECT_EQ(dialog.fileName(), QStringLiteral("/data/phones/Telbase.dbf"));
     TOpenDialog::setPresenter(previous);
 
     ASSERT_EQ(asked.size(), 2u);
