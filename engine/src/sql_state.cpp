@@ -1,0 +1,333 @@
+#include "sql_state.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <thread>
+
+#include "dbf_format.h"
+#include "engine_handle.h"
+#include "sql_errors.h"
+#include "sql_eval.h"
+#include "sql_parser.h"
+
+namespace dbe {
+
+namespace {
+
+// Tables read in blocks of about this many bytes.
+constexpr size_t kScanBlockBytes = size_t(4) << 20;
+// How many tables a state keeps open with their orders.
+constexpr size_t kMaxTables = 4;
+// How many orders a table keeps.
+constexpr size_t kMaxOrders = 4;
+// Orders of at least this many records are sorted in two halves at once.
+constexpr size_t kParallelSortRecords = 65536;
+
+// Calls fn(index from 0, record bytes) for each of the first `count` records.
+template<typename Fn>
+Status scanRecords(DbfFile &file, uint32_t count, Fn &&fn)
+{
+    const uint32_t length = file.recordLength();
+    const uint32_t perBlock = std::max<uint32_t>(1, uint32_t(kScanBlockBytes / length));
+    std::vector<uint8_t> buf;
+    for (uint32_t first = 0; first < count;) {
+        const uint32_t want = std::min(perBlock, count - first);
+        uint32_t got = 0;
+        Status s = file.readRecords(first, want, buf, got);
+        if (!s)
+            return s;
+        for (uint32_t i = 0; i < got; ++i)
+            fn(first + i, buf.data() + size_t(i) * length);
+        if (got < want)
+            break; // the file was shortened meanwhile; what is gone is not listed
+        first += got;
+    }
+    return Status::ok();
+}
+
+// An order key for a number: unsigned order equals numeric order, empty first.
+uint64_t numberKey(double v)
+{
+    const uint64_t bits = std::bit_cast<uint64_t>(v);
+    return (bits >> 63) ? ~bits : bits | (uint64_t(1) << 63);
+}
+
+std::string orderKey(const std::vector<SortTerm> &terms)
+{
+    std::string key;
+    for (const SortTerm &t : terms) {
+        key += std::to_string(t.field);
+        key += t.descending ? 'd' : 'a';
+        key += ',';
+    }
+    return key;
+}
+
+struct SortItem
+{
+    uint64_t hi, lo; // the first term's key
+    uint32_t index;  // record index from 0
+};
+
+// The sort keys of one term over all records.
+struct SortColumn
+{
+    bool numeric = false;
+    bool descending = false;
+    size_t width = 0;
+    std::vector<uint8_t> text;    // width bytes per record (text terms)
+    std::vector<double> numbers; // per record; -inf for an empty value (numeric terms)
+};
+
+} // namespace
+
+Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<SortTerm> &terms,
+                  std::vector<uint32_t> &order)
+{
+    const uint32_t n = file.recordCount();
+    const std::vector<FieldInfo> &fields = file.fields();
+    std::vector<SortColumn> columns(terms.size());
+    std::vector<SortItem> items;
+    try {
+        for (size_t t = 0; t < terms.size(); ++t) {
+            const FieldInfo &f = fields[size_t(terms[t].field)];
+            SortColumn &c = columns[t];
+            c.numeric = sql::isNumericType(f.type);
+            c.descending = terms[t].descending;
+            c.width = size_t(f.length);
+            if (c.numeric)
+                c.numbers.resize(n);
+            else
+                c.text.resize(size_t(n) * c.width);
+        }
+        items.resize(n);
+    } catch (const std::bad_alloc &) {
+        return sqlerr::noMemory();
+    }
+
+    uint32_t seen = 0;
+    Status s = scanRecords(file, n, [&](uint32_t i, const uint8_t *rec) {
+        seen = i + 1;
+        for (size_t t = 0; t < terms.size(); ++t) {
+            const FieldInfo &f = fields[size_t(terms[t].field)];
+            SortColumn &c = columns[t];
+            if (c.numeric) {
+                double v;
+                c.numbers[i] = sql::fieldNumber(rec + f.offset, f.length, v) ? v : -HUGE_VAL;
+            } else {
+                std::memcpy(c.text.data() + size_t(i) * c.width, rec + f.offset, c.width);
+            }
+        }
+        SortItem &item = items[i];
+        item.index = i;
+        const SortColumn &c0 = columns[0];
+        if (c0.numeric) {
+            item.hi = numberKey(c0.numbers[i]);
+            item.lo = 0;
+        } else {
+            collation.prefixKey(c0.text.data() + size_t(i) * c0.width, c0.width, item.hi,
+                                item.lo);
+        }
+        if (c0.descending) {
+            item.hi = ~item.hi;
+            item.lo = ~item.lo;
+        }
+    });
+    if (!s)
+        return s;
+    items.resize(seen);
+
+    auto termCompare = [&](const SortColumn &c, uint32_t a, uint32_t b) {
+        int cmp;
+        if (c.numeric) {
+            const double va = c.numbers[a], vb = c.numbers[b];
+            cmp = va < vb ? -1 : (va > vb ? 1 : 0);
+        } else {
+            cmp = collation.compare(c.text.data() + size_t(a) * c.width, c.width,
+                                    c.text.data() + size_t(b) * c.width, c.width);
+        }
+        return c.descending ? -cmp : cmp;
+    };
+    auto less = [&](const SortItem &a, const SortItem &b) {
+        if (a.hi != b.hi)
+            return a.hi < b.hi;
+        if (a.lo != b.lo)
+            return a.lo < b.lo;
+        for (const SortColumn &c : columns) {
+            const int cmp = termCompare(c, a.index, b.index);
+            if (cmp != 0)
+                return cmp < 0;
+        }
+        return a.index < b.index; // ties keep record order
+    };
+
+    if (items.size() >= kParallelSortRecords) {
+        const auto mid = items.begin() + std::ptrdiff_t(items.size() / 2);
+        std::thread half([&] { std::sort(items.begin(), mid, less); });
+        std::sort(mid, items.end(), less);
+        half.join();
+        std::inplace_merge(items.begin(), mid, items.end(), less);
+    } else {
+        std::sort(items.begin(), items.end(), less);
+    }
+
+    try {
+        order.resize(items.size());
+    } catch (const std::bad_alloc &) {
+        return sqlerr::noMemory();
+    }
+    for (size_t i = 0; i < items.size(); ++i)
+        order[i] = items[i].index + 1;
+    return Status::ok();
+}
+
+SqlState::~SqlState()
+{
+    for (dbe_cursor *c : m_cursors)
+        delete c;
+}
+
+void SqlState::closeCursor(dbe_cursor *cursor)
+{
+    if (m_cursors.erase(cursor))
+        delete cursor;
+}
+
+Status SqlState::table(const std::string &path, std::shared_ptr<SqlTable> &out)
+{
+    auto it = std::find_if(m_tables.begin(), m_tables.end(),
+                           [&](const auto &e) { return e.first == path; });
+    if (it != m_tables.end()) {
+        std::shared_ptr<SqlTable> t = it->second;
+        m_tables.erase(it);
+        if (!t->file->replacedOnDisk() && t->file->refresh()) {
+            if (!(t->file->identity() == t->identity)) {
+                t->orders.clear();
+                t->identity = t->file->identity();
+            }
+            m_tables.insert(m_tables.begin(), {path, t});
+            out = std::move(t);
+            return Status::ok();
+        }
+        // Replaced, gone or re-laid out: open it anew below; cursors keep the old one.
+    }
+    std::unique_ptr<DbfFile> file;
+    Status s = DbfFile::open(path, false, file);
+    if (!s)
+        return s;
+    auto t = std::make_shared<SqlTable>();
+    t->collation = Collation(file->codePage() == kCodePage1251 ? nullptr : file->toCp1251());
+    t->identity = file->identity();
+    t->file = std::move(file);
+    m_tables.insert(m_tables.begin(), {path, t});
+    if (m_tables.size() > kMaxTables)
+        m_tables.pop_back();
+    out = std::move(t);
+    return Status::ok();
+}
+
+Status SqlState::query(dbe_engine *engine, const char *sql, const dbe_param *params,
+                       size_t paramCount, dbe_cursor *&out)
+{
+    out = nullptr;
+    sql::SelectStatement stmt;
+    Status s = sql::parseSelect(sql, stmt);
+    if (!s)
+        return s;
+    std::shared_ptr<SqlTable> t;
+    s = table(stmt.table, t);
+    if (!s)
+        return s;
+    const std::vector<FieldInfo> &fields = t->file->fields();
+
+    auto cursor = std::make_unique<dbe_cursor>();
+    cursor->engine = engine;
+    cursor->table = t;
+    if (stmt.allFields) {
+        for (size_t i = 0; i < fields.size(); ++i)
+            cursor->fields.push_back(int(i));
+    } else {
+        for (const std::string &name : stmt.fields) {
+            const int f = sql::findField(fields, name);
+            if (f < 0)
+                return sqlerr::invalidField(name);
+            cursor->fields.push_back(f);
+        }
+    }
+    std::unique_ptr<sql::Predicate> where;
+    if (stmt.where) {
+        sql::BindContext ctx;
+        ctx.fields = &fields;
+        ctx.collation = &t->collation;
+        ctx.params = params;
+        ctx.paramCount = paramCount;
+        s = sql::bindCondition(*stmt.where, ctx, where);
+        if (!s)
+            return s;
+    }
+    std::vector<SortTerm> terms;
+    for (const sql::OrderTerm &o : stmt.orderBy) {
+        SortTerm term;
+        term.field = sql::findField(fields, o.field);
+        if (term.field < 0)
+            return sqlerr::invalidField(o.field);
+        term.descending = o.descending;
+        terms.push_back(term);
+    }
+
+    const uint32_t n = t->file->recordCount();
+    std::vector<uint64_t> selected;
+    uint32_t count = 0;
+    try {
+        if (!terms.empty())
+            selected.assign((size_t(n) + 63) / 64, 0);
+        s = scanRecords(*t->file, n, [&](uint32_t i, const uint8_t *rec) {
+            if (rec[0] == dbf::kDeletedFlag)
+                return;
+            if (where && where->test(rec) != sql::Tri::True)
+                return;
+            ++count;
+            if (terms.empty())
+                cursor->rows.push_back(i + 1);
+            else
+                selected[i / 64] |= uint64_t(1) << (i % 64);
+        });
+        if (!s)
+            return s;
+
+        if (!terms.empty()) {
+            const std::string key = orderKey(terms);
+            std::shared_ptr<const std::vector<uint32_t>> order;
+            auto found = t->orders.find(key);
+            if (found != t->orders.end()) {
+                order = found->second;
+            } else {
+                auto built = std::make_shared<std::vector<uint32_t>>();
+                s = buildOrder(*t->file, t->collation, terms, *built);
+                if (!s)
+                    return s;
+                if (t->orders.size() >= kMaxOrders)
+                    t->orders.clear();
+                t->orders.emplace(key, built);
+                order = std::move(built);
+            }
+            cursor->rows.reserve(count);
+            for (uint32_t recno : *order) {
+                const uint32_t i = recno - 1;
+                if (i < n && (selected[i / 64] >> (i % 64)) & 1)
+                    cursor->rows.push_back(recno);
+            }
+        }
+    } catch (const std::bad_alloc &) {
+        return sqlerr::noMemory();
+    }
+    cursor->rows.shrink_to_fit();
+    out = cursor.get();
+    m_cursors.insert(cursor.release());
+    return Status::ok();
+}
+
+} // namespace dbe
