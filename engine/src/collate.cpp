@@ -88,7 +88,7 @@ struct Tables
         constexpr uint8_t kControl = 2;
         uint8_t next = kControl + 1;
         primary.map[0x00] = kBlank;
-        primary.map[' '] = kBlank;
+        primary.map[uint8_t(' ')] = kBlank;
         for (int b = 0x01; b < 0x20; ++b)
             primary.map[b] = kControl;
         for (int b = 0x21; b < 256; ++b) {

@@ -1,0 +1,2 @@
+select * from 'D:/x/TelBase.dbf'
+ORDER BY FIO

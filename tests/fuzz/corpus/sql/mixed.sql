@@ -1,0 +1,1 @@
+select FIO, KAB from t where not (a <> 'O''Neil' or b >= -2.5) and c not like '_x%' order by a desc, b;

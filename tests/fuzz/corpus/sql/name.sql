@@ -1,0 +1,3 @@
+select * from 'D:/x/TelBase.dbf'
+where FIO like '%Ив%'
+ORDER BY FIO

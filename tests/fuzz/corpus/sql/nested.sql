@@ -1,0 +1,1 @@
+select * from "My Table" where (((a=1)))

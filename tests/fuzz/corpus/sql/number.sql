@@ -1,0 +1,3 @@
+select * from '/p/TelBase.dbf'
+where kab=:kab
+ORDER BY FIO
