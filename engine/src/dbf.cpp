@@ -138,6 +138,7 @@ Status parseHeader(const uint8_t *bytes, size_t available, uint64_t fileSize, Db
     uint32_t sum = 1;
     for (const FieldInfo &f : out.fields)
         sum += uint32_t(f.length);
+    out.fieldSum = sum;
     if (sum != out.recordLength) {
         // Clipper stores C fields wider than 255 with the high byte in the decimals.
         uint32_t wide = sum;
@@ -211,12 +212,20 @@ Status DbfFile::load(bool initial)
     Status s = m_file->stat(st);
     if (!s)
         return s;
-    // The header length is 16 bits, so the whole header fits in 64 KiB.
-    std::vector<uint8_t> head(size_t(std::min<uint64_t>(st.size, 65536)));
+    // The fixed part tells the header length (16 bits); then the whole header is read.
+    std::vector<uint8_t> head(dbf::kHeaderSize);
     size_t got = 0;
     s = m_file->readAt(0, head.data(), head.size(), got);
     if (!s)
         return s;
+    if (got == head.size()) {
+        head.resize(std::max<size_t>(dbf::readLe16(&head[dbf::kOffHeaderLength]), got));
+        size_t rest = 0;
+        s = m_file->readAt(got, head.data() + got, head.size() - got, rest);
+        if (!s)
+            return s;
+        got += rest;
+    }
     DbfLayout layout;
     s = parseHeader(head.data(), got, st.size, layout);
     if (!s)
@@ -418,12 +427,24 @@ Status DbfFile::touchHeader()
     return Status::ok();
 }
 
+Status DbfFile::readHeaderBytes(std::vector<uint8_t> &out)
+{
+    out.resize(m_headerLength);
+    size_t got = 0;
+    Status s = m_file->readAt(0, out.data(), out.size(), got);
+    if (!s)
+        return s;
+    if (got != out.size())
+        return dbferr::corrupt(m_path, "the header is truncated");
+    return Status::ok();
+}
+
 Status DbfFile::appendRecords(const uint8_t *records, uint32_t count, uint32_t &firstRecno)
 {
     if (!writable())
         return dbferr::readOnly(m_path);
     if (uint64_t(m_recordCount) + count > UINT32_MAX)
-        return Status::error(DBE_RANGE, "The table cannot hold more records.");
+        return dbferr::tableFull();
     const uint64_t start = uint64_t(m_headerLength) + uint64_t(m_recordCount) * m_recordLength;
     const size_t bytes = size_t(count) * m_recordLength;
     // Records and the end-of-file mark go out first; only then does the header count them,

@@ -114,6 +114,9 @@ public:
     // Stamps today's date into the header (after a record write).
     Status touchHeader();
 
+    // The header's bytes as stored (headerLength() bytes, descriptors included).
+    Status readHeaderBytes(std::vector<uint8_t> &out);
+
 private:
     DbfFile() = default;
     Status load(bool initial);
@@ -147,6 +150,7 @@ struct DbfLayout
     uint32_t headerLength = 0;
     uint32_t recordLength = 0;
     uint32_t recordsInFile = 0; // whole records the size holds
+    uint32_t fieldSum = 0;      // 1 + the field lengths, set once the descriptors parsed
     std::vector<FieldInfo> fields;
 };
 Status parseHeader(const uint8_t *bytes, size_t available, uint64_t fileSize, DbfLayout &out);

@@ -68,6 +68,22 @@ Status noRecord(uint32_t recno)
     return Status::error(DBE_NOTFOUND, "Record " + std::to_string(recno) + " does not exist.");
 }
 
+Status noFurtherRecord() { return Status::error(DBE_NOTFOUND, "No further record."); }
+
+Status noNthRecord(uint32_t n, size_t live)
+{
+    return Status::error(DBE_NOTFOUND, "No record " + std::to_string(uint64_t(n) + 1) +
+                                           " among the " + std::to_string(live) +
+                                           " records of the table.");
+}
+
+Status tooBusy()
+{
+    return Status::error(DBE_ERROR, "The table changes too fast to find a record; try again.");
+}
+
+Status tableFull() { return Status::error(DBE_RANGE, "The table cannot hold more records."); }
+
 Status replaced(const std::string &path)
 {
     return Status::error(DBE_ERROR,

@@ -122,7 +122,7 @@ NumberKind parseNumberKind(const uint8_t *bytes, int len, double &value)
         ++i;
         ++digits;
     }
-    if (i < e && (bytes[i] == '.' || bytes[i] == ',')) {
+    if (i < e && bytes[i] == '.') {
         ++i;
         while (i < e && bytes[i] >= '0' && bytes[i] <= '9') {
             scale /= 10;
