@@ -1,0 +1,19 @@
+#include "apptitle.h"
+
+#include "programfolder.h"
+
+QString ApplicationTitleOf(const QString &programFilePath)
+{
+    QString name = programFilePath.mid(programFilePath.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.indexOf(u'.');
+    if (dot >= 0)
+        name.truncate(dot);
+    if (name.isEmpty())
+        return name;
+    return name.left(1).toUpper() + name.mid(1).toLower();
+}
+
+QString ApplicationTitle()
+{
+    return ApplicationTitleOf(ProgramFolder::programFilePath());
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The application title, which neither program sets: the program file's name without its
+// folder and without everything from its first "." on, its first character in upper case
+// and every later one in lower case ("fonvik" and "FONVIK.EXE" both give "Fonvik").
+QString ApplicationTitle();
+
+// The same rule for any program file path.
+QString ApplicationTitleOf(const QString &programFilePath);
