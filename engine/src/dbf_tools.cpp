@@ -84,7 +84,11 @@ Status copyFile(FileSystem &fs, const std::string &from, const std::string &to)
     s = fs.open(to, OpenMode::Replace, out);
     if (!s)
         return s;
-    std::vector<uint8_t> buf(kCopyBlock);
+    FileStat st;
+    s = in->stat(st);
+    if (!s)
+        return s;
+    std::vector<uint8_t> buf(size_t(std::clamp<uint64_t>(st.size, 1, kCopyBlock)));
     uint64_t offset = 0;
     for (;;) {
         size_t got = 0;
