@@ -1,29 +1,23 @@
 #include "handlers.h"
 
-#include <QDebug>
+#include <QString>
 
-#include "exceptions.h"
+#include "cp1251.h"
+#include "errorbox.h"
 
 bool RunHandler(const std::function<void()> &handler)
 {
-    try {
-        handler();
-        return true;
-    } catch (const EAbort &) {
-    } catch (const Exception &e) {
-        qWarning().noquote() << e.Message();
-    } catch (const std::exception &e) {
-        qWarning().noquote() << e.what();
-    }
-    return false;
+    return Handle(handler);
 }
 
 char Cp1251Char(QChar c)
 {
-    return c.unicode() < 0x80 ? char(c.unicode()) : '?';
+    const QByteArray bytes = Cp1251::fromUnicode(QString(c));
+    return bytes.isEmpty() ? '?' : bytes.at(0);
 }
 
 QChar Cp1251ToChar(char c)
 {
-    return QChar(uchar(c) < 0x80 ? uchar(c) : u'?');
+    const QString text = Cp1251::toUnicode(QByteArrayView(&c, 1));
+    return text.isEmpty() ? QChar(u'?') : text.at(0);
 }
