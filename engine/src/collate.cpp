@@ -1,6 +1,7 @@
 #include "collate.h"
 
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace dbe {
@@ -155,7 +156,7 @@ const ByteTable &tieWeights1251()
     return tables().tie;
 }
 
-Collation::Collation(const uint8_t *toCp1251)
+Collation::Collation(const uint8_t *toCp1251) : source(toCp1251)
 {
     const Tables &t = tables();
     for (int b = 0; b < 256; ++b) {
@@ -174,16 +175,26 @@ int Collation::compare(const uint8_t *a, size_t aLen, const uint8_t *b, size_t b
 int Collation::compareWith(const uint8_t *a, size_t aLen, const Collation &other,
                            const uint8_t *b, size_t bLen) const
 {
+    // Where the bytes agree so do the weights of one code page: start at the first
+    // difference. (Sorting meets many texts that agree for long, or wholly.)
+    size_t from = 0;
+    if (other.source == source) {
+        const size_t common = aLen < bLen ? aLen : bLen;
+        while (from + 8 <= common && std::memcmp(a + from, b + from, 8) == 0)
+            from += 8;
+        while (from < common && a[from] == b[from])
+            ++from;
+    }
     const size_t n = aLen > bLen ? aLen : bLen;
     const uint8_t blank = primary[' '];
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = from; i < n; ++i) {
         const uint8_t wa = i < aLen ? primary[a[i]] : blank;
         const uint8_t wb = i < bLen ? other.primary[b[i]] : blank;
         if (wa != wb)
             return wa < wb ? -1 : 1;
     }
     const uint8_t blankTie = tie[' '];
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = from; i < n; ++i) {
         const uint8_t wa = i < aLen ? tie[a[i]] : blankTie;
         const uint8_t wb = i < bLen ? other.tie[b[i]] : blankTie;
         if (wa != wb)
@@ -192,16 +203,18 @@ int Collation::compareWith(const uint8_t *a, size_t aLen, const Collation &other
     return 0;
 }
 
-void Collation::prefixKey(const uint8_t *text, size_t len, uint64_t &hi, uint64_t &lo) const
+void Collation::prefixKey(const uint8_t *text, size_t len, uint64_t *words,
+                          size_t wordCount) const
 {
     const uint8_t blank = primary[' '];
-    uint64_t words[2] = {0, 0};
-    for (size_t i = 0; i < 16; ++i) {
-        const uint64_t w = i < len ? primary[text[i]] : blank;
-        words[i / 8] = (words[i / 8] << 8) | w;
+    for (size_t w = 0; w < wordCount; ++w) {
+        uint64_t word = 0;
+        for (size_t k = 0; k < 8; ++k) {
+            const size_t i = w * 8 + k;
+            word = (word << 8) | (i < len ? primary[text[i]] : blank);
+        }
+        words[w] = word;
     }
-    hi = words[0];
-    lo = words[1];
 }
 
 int compare1251(std::string_view a, std::string_view b)

@@ -39,6 +39,7 @@ struct Collation
     ByteTable fold;    // file byte -> folded 1251 byte
     ByteTable primary; // file byte -> primary weight
     ByteTable tie;     // file byte -> tie-break weight
+    const uint8_t *source = nullptr; // the code page table it was made from
 
     // toCp1251: the file's conversion table to 1251; nullptr for a 1251 file.
     explicit Collation(const uint8_t *toCp1251 = nullptr);
@@ -52,10 +53,10 @@ struct Collation
     int compareWith(const uint8_t *a, size_t aLen, const Collation &other, const uint8_t *b,
                     size_t bLen) const;
 
-    // The first 16 primary weights of a text (blank-padded), packed big-endian into two
-    // words, so comparing (hi, lo) as unsigned pairs orders texts as compare() does at the
-    // primary level for their first 16 characters.
-    void prefixKey(const uint8_t *text, size_t len, uint64_t &hi, uint64_t &lo) const;
+    // The first 8 * wordCount primary weights of a text (blank-padded), packed
+    // big-endian into words, so comparing the words as unsigned numbers in turn orders
+    // texts as compare() does at the primary level for those first characters.
+    void prefixKey(const uint8_t *text, size_t len, uint64_t *words, size_t wordCount) const;
 };
 
 // Compares two 1251 texts (a convenience over Collation for 1251 bytes).

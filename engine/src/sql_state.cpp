@@ -66,11 +66,32 @@ std::string orderKey(const std::vector<SortTerm> &terms)
     return key;
 }
 
+// Characters of the first term's key held in each item, in words of 8.
+constexpr size_t kKeyWords = 4;
+
 struct SortItem
 {
-    uint64_t hi, lo; // the first term's key
-    uint32_t index;  // record index from 0
+    uint64_t key[kKeyWords]; // the first term's leading weights (or its number)
+    uint32_t index;          // record index from 0
 };
+
+bool keyLess(const SortItem &a, const SortItem &b)
+{
+    for (size_t w = 0; w < kKeyWords; ++w) {
+        if (a.key[w] != b.key[w])
+            return a.key[w] < b.key[w];
+    }
+    return a.index < b.index;
+}
+
+bool sameKey(const SortItem &a, const SortItem &b)
+{
+    for (size_t w = 0; w < kKeyWords; ++w) {
+        if (a.key[w] != b.key[w])
+            return false;
+    }
+    return true;
+}
 
 // The sort keys of one term over all records.
 struct SortColumn
@@ -85,7 +106,7 @@ struct SortColumn
 } // namespace
 
 Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<SortTerm> &terms,
-                  std::vector<uint32_t> &order)
+                  std::vector<uint32_t> &order, const RecordVisitor &visit)
 {
     const uint32_t n = file.recordCount();
     const std::vector<FieldInfo> &fields = file.fields();
@@ -111,6 +132,8 @@ Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<S
     uint32_t seen = 0;
     Status s = scanRecords(file, n, [&](uint32_t i, const uint8_t *rec) {
         seen = i + 1;
+        if (visit)
+            visit(i, rec);
         for (size_t t = 0; t < terms.size(); ++t) {
             const FieldInfo &f = fields[size_t(terms[t].field)];
             SortColumn &c = columns[t];
@@ -125,21 +148,37 @@ Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<S
         item.index = i;
         const SortColumn &c0 = columns[0];
         if (c0.numeric) {
-            item.hi = numberKey(c0.numbers[i]);
-            item.lo = 0;
+            item.key[0] = numberKey(c0.numbers[i]);
+            for (size_t w = 1; w < kKeyWords; ++w)
+                item.key[w] = 0;
         } else {
-            collation.prefixKey(c0.text.data() + size_t(i) * c0.width, c0.width, item.hi,
-                                item.lo);
+            collation.prefixKey(c0.text.data() + size_t(i) * c0.width, c0.width, item.key,
+                                kKeyWords);
         }
         if (c0.descending) {
-            item.hi = ~item.hi;
-            item.lo = ~item.lo;
+            for (uint64_t &w : item.key)
+                w = ~w;
         }
     });
     if (!s)
         return s;
     items.resize(seen);
 
+    // First by the keys held in the items alone (no look into the columns, so the sort
+    // stays in cache); ties by record order.
+    if (items.size() >= kParallelSortRecords) {
+        const auto mid = items.begin() + std::ptrdiff_t(items.size() / 2);
+        std::thread half([&] { std::sort(items.begin(), mid, keyLess); });
+        std::sort(mid, items.end(), keyLess);
+        half.join();
+        std::inplace_merge(items.begin(), mid, items.end(), keyLess);
+    } else {
+        std::sort(items.begin(), items.end(), keyLess);
+    }
+
+    // Then each run of equal keys by the whole terms, unless the run is already in order:
+    // one numeric term (the key is the number), or one text term whose values in the
+    // run are the same bytes.
     auto termCompare = [&](const SortColumn &c, uint32_t a, uint32_t b) {
         int cmp;
         if (c.numeric) {
@@ -151,27 +190,34 @@ Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<S
         }
         return c.descending ? -cmp : cmp;
     };
-    auto less = [&](const SortItem &a, const SortItem &b) {
-        if (a.hi != b.hi)
-            return a.hi < b.hi;
-        if (a.lo != b.lo)
-            return a.lo < b.lo;
+    auto fullLess = [&](const SortItem &a, const SortItem &b) {
         for (const SortColumn &c : columns) {
             const int cmp = termCompare(c, a.index, b.index);
             if (cmp != 0)
                 return cmp < 0;
         }
-        return a.index < b.index; // ties keep record order
+        return a.index < b.index;
     };
-
-    if (items.size() >= kParallelSortRecords) {
-        const auto mid = items.begin() + std::ptrdiff_t(items.size() / 2);
-        std::thread half([&] { std::sort(items.begin(), mid, less); });
-        std::sort(mid, items.end(), less);
-        half.join();
-        std::inplace_merge(items.begin(), mid, items.end(), less);
-    } else {
-        std::sort(items.begin(), items.end(), less);
+    const SortColumn &c0 = columns[0];
+    for (size_t runStart = 0; runStart < items.size();) {
+        size_t runEnd = runStart + 1;
+        while (runEnd < items.size() && sameKey(items[runStart], items[runEnd]))
+            ++runEnd;
+        if (runEnd - runStart > 1) {
+            bool ordered = columns.size() == 1 && c0.numeric;
+            if (columns.size() == 1 && !c0.numeric) {
+                const uint8_t *first = c0.text.data() + size_t(items[runStart].index) * c0.width;
+                ordered = true;
+                for (size_t k = runStart + 1; k < runEnd && ordered; ++k) {
+                    const uint8_t *other = c0.text.data() + size_t(items[k].index) * c0.width;
+                    ordered = std::memcmp(first, other, c0.width) == 0;
+                }
+            }
+            if (!ordered)
+                std::sort(items.begin() + std::ptrdiff_t(runStart),
+                          items.begin() + std::ptrdiff_t(runEnd), fullLess);
+        }
+        runStart = runEnd;
     }
 
     try {
@@ -284,7 +330,7 @@ Status SqlState::query(dbe_engine *engine, const char *sql, const dbe_param *par
     try {
         if (!terms.empty())
             selected.assign((size_t(n) + 63) / 64, 0);
-        s = scanRecords(*t->file, n, [&](uint32_t i, const uint8_t *rec) {
+        auto select = [&](uint32_t i, const uint8_t *rec) {
             if (rec[0] == dbf::kDeletedFlag)
                 return;
             if (where && where->test(rec) != sql::Tri::True)
@@ -294,26 +340,31 @@ Status SqlState::query(dbe_engine *engine, const char *sql, const dbe_param *par
                 cursor->rows.push_back(i + 1);
             else
                 selected[i / 64] |= uint64_t(1) << (i % 64);
-        });
-        if (!s)
-            return s;
-
-        if (!terms.empty()) {
+        };
+        if (terms.empty()) {
+            s = scanRecords(*t->file, n, select);
+            if (!s)
+                return s;
+        } else {
+            // The order comes from the cache, or is built in the pass that filters.
             const std::string key = orderKey(terms);
             std::shared_ptr<const std::vector<uint32_t>> order;
             auto found = t->orders.find(key);
             if (found != t->orders.end()) {
                 order = found->second;
+                s = scanRecords(*t->file, n, select);
             } else {
                 auto built = std::make_shared<std::vector<uint32_t>>();
-                s = buildOrder(*t->file, t->collation, terms, *built);
-                if (!s)
-                    return s;
-                if (t->orders.size() >= kMaxOrders)
-                    t->orders.clear();
-                t->orders.emplace(key, built);
+                s = buildOrder(*t->file, t->collation, terms, *built, select);
+                if (s) {
+                    if (t->orders.size() >= kMaxOrders)
+                        t->orders.clear();
+                    t->orders.emplace(key, built);
+                }
                 order = std::move(built);
             }
+            if (!s)
+                return s;
             cursor->rows.reserve(count);
             for (uint32_t recno : *order) {
                 const uint32_t i = recno - 1;

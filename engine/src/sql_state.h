@@ -9,6 +9,7 @@
 // file as it is now, so a deleted or changed record is seen at once.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -64,9 +65,11 @@ struct SortTerm
 };
 
 // Builds the order of every record of `file` (deleted ones included) by the terms; ties
-// keep record order. Record numbers from 1.
+// keep record order. Record numbers from 1. `visit` (may be empty) sees each record as the
+// build reads it, so a caller can filter in the same pass.
+using RecordVisitor = std::function<void(uint32_t index, const uint8_t *record)>;
 Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<SortTerm> &terms,
-                  std::vector<uint32_t> &order);
+                  std::vector<uint32_t> &order, const RecordVisitor &visit = {});
 
 } // namespace dbe
 

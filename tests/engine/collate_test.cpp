@@ -88,10 +88,10 @@ TEST(Collation, PrefixKeysAgreeWithCompare)
     const std::string texts[] = {"", kAbramov, kEgorov, kYolkin, kZhukov, kIvanov, kYakovlev};
     auto u = [](const std::string &s) { return reinterpret_cast<const uint8_t *>(s.data()); };
     for (size_t i = 0; i + 1 < std::size(texts); ++i) {
-        uint64_t h1, l1, h2, l2;
-        c.prefixKey(u(texts[i]), texts[i].size(), h1, l1);
-        c.prefixKey(u(texts[i + 1]), texts[i + 1].size(), h2, l2);
-        EXPECT_TRUE(h1 < h2 || (h1 == h2 && l1 <= l2)) << i;
+        uint64_t a[2], b[2];
+        c.prefixKey(u(texts[i]), texts[i].size(), a, 2);
+        c.prefixKey(u(texts[i + 1]), texts[i + 1].size(), b, 2);
+        EXPECT_TRUE(a[0] < b[0] || (a[0] == b[0] && a[1] <= b[1])) << i;
     }
 }
 
