@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <ctime>
 
 #include "dbf_errors.h"
@@ -38,13 +37,6 @@ bool isFoxPro(uint8_t v)
            v == dbf::kVersionFoxProVarchar;
 }
 
-std::string hexByte(uint8_t b)
-{
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "0x%02X", b);
-    return buf;
-}
-
 char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 void todayYmd(uint8_t *ymd)
@@ -72,22 +64,21 @@ Status parseHeader(const uint8_t *bytes, size_t available, uint64_t fileSize, Db
     const std::string noPath; // the caller adds the table's path
     auto bad = [](const std::string &what) { return Status::error(DBE_CORRUPT, what); };
     if (available < size_t(dbf::kHeaderSize) || fileSize < uint64_t(dbf::kHeaderSize))
-        return bad("the file is shorter than a table header");
+        return bad(dbferr::damage::tooShort());
     out = DbfLayout();
     out.version = bytes[dbf::kOffVersion];
     if (!knownVersion(out.version))
-        return bad("not a dBASE table (version byte " + hexByte(out.version) + ")");
+        return bad(dbferr::damage::notDbase(out.version));
     out.headerCount = dbf::readLe32(bytes + dbf::kOffRecordCount);
     out.headerLength = dbf::readLe16(bytes + dbf::kOffHeaderLength);
     out.recordLength = dbf::readLe16(bytes + dbf::kOffRecordLength);
     out.languageDriver = bytes[dbf::kOffLanguageDriver];
     if (out.headerLength < uint32_t(dbf::kHeaderSize + 1))
-        return bad("header length " + std::to_string(out.headerLength) + " is too small");
+        return bad(dbferr::damage::headerLengthTooSmall(out.headerLength));
     if (out.headerLength > fileSize || out.headerLength > available)
-        return bad("the header is truncated (header length " + std::to_string(out.headerLength) +
-                   ", file size " + std::to_string(fileSize) + ")");
+        return bad(dbferr::damage::headerTruncated(out.headerLength, fileSize));
     if (out.recordLength < 2)
-        return bad("record length " + std::to_string(out.recordLength) + " is too small");
+        return bad(dbferr::damage::recordLengthTooSmall(out.recordLength));
 
     // Descriptors run up to the terminator, which must lie inside the header.
     uint32_t pos = dbf::kHeaderSize;
@@ -109,19 +100,19 @@ Status parseHeader(const uint8_t *bytes, size_t available, uint64_t fileSize, Db
                 break;
             }
         }
-        const std::string number = std::to_string(out.fields.size() + 1);
+        const size_t number = out.fields.size() + 1;
         if (nameLen < 0)
-            return bad("the name of field " + number + " is not terminated");
+            return bad(dbferr::damage::nameNotTerminated(number));
         if (nameLen == 0)
-            return bad("field " + number + " has no name");
+            return bad(dbferr::damage::nameEmpty(number));
         f.name.assign(reinterpret_cast<const char *>(d), size_t(nameLen));
         f.type = char(d[dbf::kOffFieldType]);
         f.length = d[dbf::kOffFieldLength];
         f.decimals = d[dbf::kOffFieldDecimals];
         if (f.type < '!' || f.type > '~')
-            return bad("field " + f.name + " has an invalid type byte " + hexByte(uint8_t(f.type)));
+            return bad(dbferr::damage::badType(f.name, uint8_t(f.type)));
         if (f.length == 0)
-            return bad("field " + f.name + " has length 0");
+            return bad(dbferr::damage::zeroLength(f.name));
         charHigh.push_back(f.type == 'C' ? f.decimals : 0);
         if (f.type != 'N' && f.type != 'F')
             f.decimals = 0;
@@ -129,11 +120,11 @@ Status parseHeader(const uint8_t *bytes, size_t available, uint64_t fileSize, Db
         pos += dbf::kDescriptorSize;
     }
     if (!terminated)
-        return bad("the field descriptors lack their terminator");
+        return bad(dbferr::damage::noTerminator());
     if (out.fields.empty())
-        return bad("the table has no fields");
+        return bad(dbferr::damage::noFields());
     if (isFoxPro(out.version) && pos + 1 + dbf::kBacklinkSize > out.headerLength)
-        return bad("the header lacks its backlink area");
+        return bad(dbferr::damage::noBacklink());
 
     uint32_t sum = 1;
     for (const FieldInfo &f : out.fields)
@@ -145,9 +136,7 @@ Status parseHeader(const uint8_t *bytes, size_t available, uint64_t fileSize, Db
         for (size_t i = 0; i < out.fields.size(); ++i)
             wide += uint32_t(charHigh[i]) * 256;
         if (wide != out.recordLength)
-            return bad("the field lengths (" + std::to_string(sum - 1) +
-                       ") do not add up to the record length (" +
-                       std::to_string(out.recordLength) + ")");
+            return bad(dbferr::damage::lengthsDisagree(sum - 1, out.recordLength));
         for (size_t i = 0; i < out.fields.size(); ++i)
             out.fields[i].length += charHigh[i] * 256;
     }
@@ -241,7 +230,7 @@ Status DbfFile::load(bool initial)
                    layout.fields[i].decimals == m_fields[i].decimals;
         }
         if (!same)
-            return dbferr::corrupt(m_path, "the table's layout changed while it was open");
+            return dbferr::corrupt(m_path, dbferr::damage::layoutChanged());
     }
     m_version = layout.version;
     m_languageDriver = layout.languageDriver;
@@ -435,7 +424,7 @@ Status DbfFile::readHeaderBytes(std::vector<uint8_t> &out)
     if (!s)
         return s;
     if (got != out.size())
-        return dbferr::corrupt(m_path, "the header is truncated");
+        return dbferr::corrupt(m_path, dbferr::damage::headerCut());
     return Status::ok();
 }
 

@@ -1,7 +1,6 @@
 #include "dbf_tools.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <set>
 
@@ -141,13 +140,6 @@ Status writeWhole(FileSystem &fs, const std::string &path, const std::vector<uin
     return out->sync();
 }
 
-std::string hexByte(uint8_t b)
-{
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "0x%02X", b);
-    return buf;
-}
-
 // Counts findings by kind and cuts the lines of a kind after kMaxLinesPerKind.
 class Findings
 {
@@ -170,8 +162,7 @@ public:
     void summarize(int kind, const std::string &what)
     {
         if (m_byKind[kind] > kMaxLinesPerKind)
-            say("... and " + std::to_string(m_byKind[kind] - kMaxLinesPerKind) + " more " + what +
-                ".");
+            say(dbferr::finding::more(m_byKind[kind] - kMaxLinesPerKind, what));
     }
 
 private:
@@ -216,9 +207,9 @@ Status createTable(FileSystem &fs, const std::string &path, const std::vector<Fi
                    int languageDriver, bool overwrite)
 {
     if (fields.empty() || fields.size() > size_t(dbf::kMaxFields))
-        return dbferr::misuse("A table has 1 to " + std::to_string(dbf::kMaxFields) + " fields.");
+        return dbferr::badFieldCount(dbf::kMaxFields);
     if (!knownLanguageDriver(languageDriver))
-        return dbferr::misuse("Unknown language driver " + hexByte(uint8_t(languageDriver)) + ".");
+        return dbferr::badLanguageDriver(languageDriver);
     std::set<std::string> names;
     uint32_t recordLength = 1;
     for (const FieldInfo &f : fields) {
@@ -233,7 +224,7 @@ Status createTable(FileSystem &fs, const std::string &path, const std::vector<Fi
         recordLength += uint32_t(f.length);
     }
     if (recordLength > uint32_t(dbf::kMaxRecordLength))
-        return dbferr::misuse("The fields are wider than a record can be.");
+        return dbferr::recordTooWide();
     const std::vector<uint8_t> bytes = emptyTableBytes(fields, uint8_t(languageDriver));
 
     const std::string target = resolveCase(fs, path);
@@ -282,19 +273,19 @@ Status checkTable(FileSystem &fs, const std::string &path, bool repair,
     Status parsed = parseHeader(head.data(), got, st.size, layout);
     uint32_t fixRecordLength = 0;
     if (!parsed) {
-        out.problem(kHeader, "Damaged or not a dBASE table: " + parsed.lines().front() + ".");
+        out.problem(kHeader, dbferr::finding::damaged(parsed.lines().front()));
         // Only a record length that disagrees with the fields can be told right: when the
         // fields' sum divides the records' area, it is the true length.
         const uint32_t sum = layout.fieldSum;
         if (sum < 2 || st.size < layout.headerLength) {
             if (repair)
-                out.say("Not mended: the header cannot be told right.");
+                out.say(dbferr::finding::notMendedHeader());
             return Status::ok();
         }
         const uint64_t area = st.size - layout.headerLength;
         if (area % sum != 0 && area % sum != 1) {
             if (repair)
-                out.say("Not mended: the record length cannot be told from the file.");
+                out.say(dbferr::finding::notMendedRecordLength());
             return Status::ok();
         }
         fixRecordLength = sum;
@@ -326,14 +317,9 @@ Status checkTable(FileSystem &fs, const std::string &path, bool repair,
     }
     const uint32_t whole = counted + extra;
     if (layout.headerCount > inFile)
-        out.problem(kHeader, "The header counts " + std::to_string(layout.headerCount) +
-                                 " records, but the file holds only " + std::to_string(inFile) +
-                                 " whole records.");
+        out.problem(kHeader, dbferr::finding::countTooLarge(layout.headerCount, inFile));
     if (extra > 0)
-        out.problem(kHeader, "The file holds " + std::to_string(extra) +
-                                 " whole records after the " +
-                                 std::to_string(layout.headerCount) +
-                                 " that the header counts.");
+        out.problem(kHeader, dbferr::finding::uncountedRecords(extra, layout.headerCount));
 
     const uint64_t dataEnd = uint64_t(hl) + uint64_t(whole) * rl;
     const uint64_t tail = st.size - dataEnd;
@@ -346,12 +332,10 @@ Status checkTable(FileSystem &fs, const std::string &path, bool repair,
     }
     bool fixEof = false;
     if (tail == 0) {
-        out.problem(kHeader, "The end-of-file mark is missing.");
+        out.problem(kHeader, dbferr::finding::noEndMark());
         fixEof = true;
     } else if (mark != dbf::kEndOfFile || tail > 1) {
-        out.problem(kHeader, std::to_string(tail) +
-                                 " bytes after the last whole record are not the end-of-file "
-                                 "mark alone.");
+        out.problem(kHeader, dbferr::finding::tailNotEndMark(tail));
         fixEof = true;
     }
 
@@ -367,10 +351,9 @@ Status checkTable(FileSystem &fs, const std::string &path, bool repair,
         const uint32_t have = uint32_t(n / rl);
         for (uint32_t i = 0; i < have; ++i) {
             const uint8_t *rec = buf.data() + size_t(i) * rl;
-            const std::string recno = std::to_string(first + i + 1);
+            const uint32_t recno = first + i + 1;
             if (rec[0] != dbf::kLiveFlag && rec[0] != dbf::kDeletedFlag)
-                out.problem(kFlag, "Record " + recno + " has an invalid deleted flag " +
-                                       hexByte(rec[0]) + ".");
+                out.problem(kFlag, dbferr::finding::badDeletedFlag(recno, rec[0]));
             for (const FieldInfo &f : layout.fields) {
                 if (f.type != 'N' && f.type != 'F')
                     continue;
@@ -381,16 +364,15 @@ Status checkTable(FileSystem &fs, const std::string &path, bool repair,
                         uint8_t c = rec[f.offset + k];
                         text.push_back(c >= 0x20 && c != 0x7F ? char(c) : '?');
                     }
-                    out.problem(kNumber, "Record " + recno + ", field " + f.name + ": '" + text +
-                                             "' is not a number.");
+                    out.problem(kNumber, dbferr::finding::notNumber(recno, f.name, text));
                 }
             }
         }
         if (have < want)
             break;
     }
-    out.summarize(kFlag, "records with an invalid deleted flag");
-    out.summarize(kNumber, "non-numeric values");
+    out.summarize(kFlag, dbferr::finding::moreBadFlags());
+    out.summarize(kNumber, dbferr::finding::moreNotNumbers());
 
     const bool fixCount = layout.headerCount != whole;
     if (!repair || (!fixCount && !fixEof && !fixRecordLength))
@@ -404,14 +386,14 @@ Status checkTable(FileSystem &fs, const std::string &path, bool repair,
     s = copyFile(fs, target, backup);
     if (!s)
         return s;
-    out.say("Kept the original as " + backup + ".");
+    out.say(dbferr::finding::keptOriginal(backup));
     if (fixRecordLength) {
         uint8_t le[2];
         dbf::writeLe16(le, uint16_t(fixRecordLength));
         s = file->writeAt(dbf::kOffRecordLength, le, 2);
         if (!s)
             return s;
-        out.say("Mended: the record length is now " + std::to_string(fixRecordLength) + ".");
+        out.say(dbferr::finding::mendedRecordLength(fixRecordLength));
     }
     if (fixEof) {
         const uint8_t eof = dbf::kEndOfFile;
@@ -422,8 +404,7 @@ Status checkTable(FileSystem &fs, const std::string &path, bool repair,
             s = file->truncate(dataEnd + 1);
         if (!s)
             return s;
-        out.say("Mended: the file ends with the end-of-file mark after record " +
-                std::to_string(whole) + ".");
+        out.say(dbferr::finding::mendedEndMark(whole));
     }
     if (fixCount) {
         uint8_t le[4];
@@ -431,7 +412,7 @@ Status checkTable(FileSystem &fs, const std::string &path, bool repair,
         s = file->writeAt(dbf::kOffRecordCount, le, 4);
         if (!s)
             return s;
-        out.say("Mended: the header counts " + std::to_string(whole) + " records.");
+        out.say(dbferr::finding::mendedCount(whole));
     }
     return file->sync();
 }

@@ -156,7 +156,7 @@ public:
         struct stat st;
         if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
             ::close(fd);
-            return Status::error(DBE_IOERR, "Not a regular file.").addLine("Table: " + path);
+            return dbferr::notRegularFile(path);
         }
         out = std::make_unique<PosixFile>(fd, path, mode != OpenMode::ReadOnly);
         return Status::ok();
