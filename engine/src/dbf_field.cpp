@@ -170,8 +170,8 @@ void displayText(const FieldInfo &field, const uint8_t *bytes, const uint8_t *to
     }
     case 'L': {
         switch (bytes[0]) {
-        case 'T': case 't': case 'Y': case 'y': out = "T"; break;
-        case 'F': case 'f': case 'N': case 'n': out = "F"; break;
+        case 'T': case 't': case 'Y': case 'y': out.assign(1, 'T'); break;
+        case 'F': case 'f': case 'N': case 'n': out.assign(1, 'F'); break;
         default: break;
         }
         return;
