@@ -5,6 +5,7 @@
 #include "dbengine.h"
 
 #include <chrono>
+#include <ctime>
 #include <cstring>
 #include <thread>
 
@@ -107,6 +108,12 @@ TEST_F(TableApiTest, CreateWritesExactHeaderAndAppendExactRecords)
     bytes = readFile(path);
     ASSERT_EQ(bytes.size(), 257u + 212 + 1);
     EXPECT_EQ(dbe::dbf::readLe32(&bytes[4]), 1u);
+    const std::time_t now = std::time(nullptr);
+    std::tm today{};
+    localtime_r(&now, &today);
+    EXPECT_EQ(bytes[1], today.tm_year) << "last update date";
+    EXPECT_EQ(bytes[2], today.tm_mon + 1);
+    EXPECT_EQ(bytes[3], today.tm_mday);
     std::string rec(reinterpret_cast<char *>(&bytes[257]), 212);
     std::string expected = " ";
     expected += std::string(row[0]) + std::string(60 - strlen(row[0]), ' ');
@@ -187,6 +194,9 @@ TEST_F(TableApiTest, OpensByAnyLetterCaseAndRelativePath)
     EXPECT_EQ(dbe_table_open(engine, "TelBase.dbf", &t), DBE_OK) << engine.errmsg();
     dbe_table_close(t);
     std::filesystem::current_path(cwd);
+    EXPECT_EQ(dbe_table_check(engine, dir.file("Other.dbf").c_str(), 0, nullptr, nullptr, nullptr),
+              DBE_NOTFOUND);
+    EXPECT_EQ(dbe_table_pack(engine, dir.file("Other.dbf").c_str()), DBE_NOTFOUND);
     EXPECT_EQ(dbe_table_open(engine, dir.file("Other.dbf").c_str(), &t), DBE_NOTFOUND);
     EXPECT_EQ(t, nullptr);
     EXPECT_NE(engine.errmsg().find("Other.dbf"), std::string::npos);
