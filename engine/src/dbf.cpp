@@ -398,7 +398,9 @@ Status DbfFile::writeRecord(uint32_t recno, const uint8_t *record)
                                record, m_recordLength);
     if (!s)
         return s;
-    return touchHeader();
+    // The record is written; a date that could not be stamped does not undo that.
+    (void)touchHeader();
+    return Status::ok();
 }
 
 Status DbfFile::touchHeader()
@@ -456,13 +458,21 @@ Status DbfFile::appendRecords(const uint8_t *records, uint32_t count, uint32_t &
     s = m_file->writeAt(dbf::kOffYear, head, sizeof head);
     if (!s)
         return s;
+    // The records are in the table now: what follows must not turn that into a failure.
     firstRecno = m_recordCount + 1;
+    m_headerCount = newCount;
+    m_recordCount = newCount;
+    m_identity.headerCount = newCount;
     // Whatever lay past the new end was never counted (a writer stopped short); drop it so
     // that the size and the count agree again.
     FileStat st;
     if (m_file->stat(st) && st.size > start + data.size())
-        m_file->truncate(start + data.size());
-    return load(false);
+        (void)m_file->truncate(start + data.size());
+    if (m_file->stat(st)) {
+        m_identity.size = st.size;
+        m_identity.mtimeNs = st.mtimeNs;
+    }
+    return Status::ok();
 }
 
 } // namespace dbe

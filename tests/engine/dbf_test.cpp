@@ -352,6 +352,34 @@ TEST(DbfChanges, FailedAppendLeavesCountAsItWas)
     EXPECT_EQ(again->recordCount(), 2u);
 }
 
+TEST(DbfChanges, AppendOverDebrisIsCountedEvenWhenTheTrimFails)
+{
+    // Debris of a writer that stopped short lies past the counted records; the append
+    // overwrites it, counts its record, and then cannot trim the rest: still a success,
+    // since the record is in the table.
+    std::vector<uint8_t> bytes = build(twoRecords());
+    bytes.insert(bytes.end(), 40, 'x');
+    dbe::MemFileSystem fs;
+    fs.put("t.dbf", bytes);
+    auto t = openMem(fs, "t.dbf", nullptr, true);
+    ASSERT_TRUE(t);
+    ASSERT_TRUE(t->lockHeader());
+    std::vector<uint8_t> rec(t->recordLength(), ' ');
+    rec[1] = 'N';
+    uint32_t first = 0;
+    fs.failWritesAfter = 2; // records, header count; the trim fails
+    ASSERT_TRUE(t->appendRecords(rec.data(), 1, first));
+    fs.failWritesAfter = -1;
+    EXPECT_EQ(first, 3u);
+    EXPECT_EQ(t->recordCount(), 3u);
+    auto again = openMem(fs, "t.dbf");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->recordCount(), 3u);
+    std::vector<uint8_t> read;
+    ASSERT_TRUE(again->readRecord(3, read));
+    EXPECT_EQ(read, rec);
+}
+
 TEST(DbfLocks, SecondOpenFileIsRefusedUntilReleased)
 {
     dbe::MemFileSystem fs;
