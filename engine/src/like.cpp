@@ -58,9 +58,13 @@ LikePattern::LikePattern(std::string_view pattern, const Collation &collation)
         }
         if (s.key < 0)
             continue;
+        const size_t key = size_t(s.key);
+        const bool pair = key + 1 < s.chars.size() && s.chars[key + 1] != kAnyChar;
         for (int b = 0; b < 256; ++b) {
-            if (m_fold[uint8_t(b)] == s.chars[size_t(s.key)])
+            if (m_fold[uint8_t(b)] == s.chars[key])
                 s.keyBytes.push_back(uint8_t(b));
+            if (pair && m_fold[uint8_t(b)] == s.chars[key + 1])
+                s.nextBytes.push_back(uint8_t(b));
         }
         if (s.keyBytes.empty())
             m_impossible = true;
@@ -92,20 +96,33 @@ long LikePattern::findSegment(const Segment &s, const uint8_t *text, size_t from
     const size_t last = limit - n + key;
 
 #if defined(__SSE2__)
-    if (limit >= 16 && s.keyBytes.size() <= 4) {
-        __m128i want[4];
-        const size_t nv = s.keyBytes.size();
-        for (size_t v = 0; v < nv; ++v)
+    // Candidates 16 at a time: where the key char (and the one after it, when fixed) is
+    // one of the bytes that fold to it.
+    const size_t nk = s.keyBytes.size(), nn = s.nextBytes.size();
+    const size_t span = nn > 0 ? 17 : 16; // bytes read from a block's start
+    if (limit >= span && nk <= 4 && nn <= 4) {
+        __m128i want[4], next[4];
+        for (size_t v = 0; v < nk; ++v)
             want[v] = _mm_set1_epi8(char(s.keyBytes[v]));
+        for (size_t v = 0; v < nn; ++v)
+            next[v] = _mm_set1_epi8(char(s.nextBytes[v]));
         while (j <= last) {
             // Never read past `limit`: the last block overlaps the one before it.
             size_t base = j;
-            if (base + 16 > limit)
-                base = limit - 16;
+            if (base + span > limit)
+                base = limit - span;
             const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + base));
             __m128i eq = _mm_cmpeq_epi8(x, want[0]);
-            for (size_t v = 1; v < nv; ++v)
+            for (size_t v = 1; v < nk; ++v)
                 eq = _mm_or_si128(eq, _mm_cmpeq_epi8(x, want[v]));
+            if (nn > 0) {
+                const __m128i y =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + base + 1));
+                __m128i eq2 = _mm_cmpeq_epi8(y, next[0]);
+                for (size_t v = 1; v < nn; ++v)
+                    eq2 = _mm_or_si128(eq2, _mm_cmpeq_epi8(y, next[v]));
+                eq = _mm_and_si128(eq, eq2);
+            }
             uint32_t mask = uint32_t(_mm_movemask_epi8(eq));
             mask &= ~((1u << (j - base)) - 1u);
             if (last - base < 15)

@@ -32,6 +32,7 @@ private:
         std::vector<int16_t> chars; // folded 1251 bytes, kAnyChar for '_'
         int key = -1;               // index of the first fixed char, -1 when only '_'
         std::vector<uint8_t> keyBytes; // file bytes that fold to chars[key]
+        std::vector<uint8_t> nextBytes; // ... to chars[key + 1] when that is fixed too
     };
 
     bool segmentAt(const Segment &s, const uint8_t *text, size_t at) const;

@@ -26,25 +26,64 @@ constexpr size_t kMaxOrders = 4;
 // Orders of at least this many records are sorted in two halves at once.
 constexpr size_t kParallelSortRecords = 65536;
 
-// Calls fn(index from 0, record bytes) for each of the first `count` records.
+// Tables of at least this many records are read in two ranges at once.
+constexpr uint32_t kParallelScanRecords = 131072;
+constexpr unsigned kScanParts = 2;
+
+// Calls fn(part, index from 0, record bytes) for each of the first `count` records. A
+// large table is read in kScanParts ranges at once, each by its own thread (`part` tells
+// which, from 0), so fn may only touch what belongs to its record or its part; ranges
+// start at multiples of 64, so bits of a record bitmap never share a word across parts.
+// `read` (may be null) gets how many records were read from the first one without a gap:
+// fewer than count when the file was shortened meanwhile; what is gone is not listed.
 template<typename Fn>
-Status scanRecords(DbfFile &file, uint32_t count, Fn &&fn)
+Status scanRecords(DbfFile &file, uint32_t count, Fn &&fn, uint32_t *read = nullptr)
 {
     const uint32_t length = file.recordLength();
     const uint32_t perBlock = std::max<uint32_t>(1, uint32_t(kScanBlockBytes / length));
-    std::vector<uint8_t> buf;
-    for (uint32_t first = 0; first < count;) {
-        const uint32_t want = std::min(perBlock, count - first);
-        uint32_t got = 0;
-        Status s = file.readRecords(first, want, buf, got);
-        if (!s)
-            return s;
-        for (uint32_t i = 0; i < got; ++i)
-            fn(first + i, buf.data() + size_t(i) * length);
-        if (got < want)
-            break; // the file was shortened meanwhile; what is gone is not listed
-        first += got;
+    auto scanRange = [&](unsigned part, uint32_t from, uint32_t to, uint32_t &end) {
+        end = from;
+        try {
+            std::vector<uint8_t> buf;
+            for (uint32_t first = from; first < to;) {
+                const uint32_t want = std::min(perBlock, to - first);
+                uint32_t got = 0;
+                Status s = file.readRecords(first, want, buf, got);
+                if (!s)
+                    return s;
+                for (uint32_t i = 0; i < got; ++i)
+                    fn(part, first + i, buf.data() + size_t(i) * length);
+                first += got;
+                end = first;
+                if (got < want)
+                    break;
+            }
+        } catch (const std::bad_alloc &) {
+            return sqlerr::noMemory();
+        }
+        return Status::ok();
+    };
+    uint32_t end0 = 0, end1 = 0;
+    if (count < kParallelScanRecords) {
+        Status s = scanRange(0, 0, count, end0);
+        if (read)
+            *read = end0;
+        return s;
     }
+    // DbfFile::readRecords only reads the file (pread) and its own fields, so two
+    // ranges may be read at once.
+    static_assert(kScanParts == 2);
+    const uint32_t split = (count / 2) & ~uint32_t(63);
+    Status s1;
+    std::thread second([&] { s1 = scanRange(1, split, count, end1); });
+    Status s0 = scanRange(0, 0, split, end0);
+    second.join();
+    if (!s0)
+        return s0;
+    if (!s1)
+        return s1;
+    if (read)
+        *read = end0 < split ? end0 : end1;
     return Status::ok();
 }
 
@@ -130,10 +169,9 @@ Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<S
     }
 
     uint32_t seen = 0;
-    Status s = scanRecords(file, n, [&](uint32_t i, const uint8_t *rec) {
-        seen = i + 1;
+    Status s = scanRecords(file, n, [&](unsigned part, uint32_t i, const uint8_t *rec) {
         if (visit)
-            visit(i, rec);
+            visit(part, i, rec);
         for (size_t t = 0; t < terms.size(); ++t) {
             const FieldInfo &f = fields[size_t(terms[t].field)];
             SortColumn &c = columns[t];
@@ -159,7 +197,7 @@ Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<S
             for (uint64_t &w : item.key)
                 w = ~w;
         }
-    });
+    }, &seen);
     if (!s)
         return s;
     items.resize(seen);
@@ -326,18 +364,19 @@ Status SqlState::query(dbe_engine *engine, const char *sql, const dbe_param *par
 
     const uint32_t n = t->file->recordCount();
     std::vector<uint64_t> selected;
-    uint32_t count = 0;
+    uint32_t counts[kScanParts] = {};
+    std::vector<uint32_t> partRows[kScanParts]; // without ORDER BY, in record order
     try {
         if (!terms.empty())
             selected.assign((size_t(n) + 63) / 64, 0);
-        auto select = [&](uint32_t i, const uint8_t *rec) {
+        auto select = [&](unsigned part, uint32_t i, const uint8_t *rec) {
             if (rec[0] == dbf::kDeletedFlag)
                 return;
             if (where && where->test(rec) != sql::Tri::True)
                 return;
-            ++count;
+            ++counts[part];
             if (terms.empty())
-                cursor->rows.push_back(i + 1);
+                partRows[part].push_back(i + 1);
             else
                 selected[i / 64] |= uint64_t(1) << (i % 64);
         };
@@ -345,6 +384,9 @@ Status SqlState::query(dbe_engine *engine, const char *sql, const dbe_param *par
             s = scanRecords(*t->file, n, select);
             if (!s)
                 return s;
+            cursor->rows = std::move(partRows[0]);
+            for (unsigned p = 1; p < kScanParts; ++p)
+                cursor->rows.insert(cursor->rows.end(), partRows[p].begin(), partRows[p].end());
         } else {
             // The order comes from the cache, or is built in the pass that filters.
             const std::string key = orderKey(terms);
@@ -365,6 +407,9 @@ Status SqlState::query(dbe_engine *engine, const char *sql, const dbe_param *par
             }
             if (!s)
                 return s;
+            uint32_t count = 0;
+            for (uint32_t c : counts)
+                count += c;
             cursor->rows.reserve(count);
             for (uint32_t recno : *order) {
                 const uint32_t i = recno - 1;

@@ -66,8 +66,9 @@ struct SortTerm
 
 // Builds the order of every record of `file` (deleted ones included) by the terms; ties
 // keep record order. Record numbers from 1. `visit` (may be empty) sees each record as the
-// build reads it, so a caller can filter in the same pass.
-using RecordVisitor = std::function<void(uint32_t index, const uint8_t *record)>;
+// build reads it, so a caller can filter in the same pass; it is called from two threads
+// at once for a large table (`part` 0 or 1 tells which), for distinct records.
+using RecordVisitor = std::function<void(unsigned part, uint32_t index, const uint8_t *record)>;
 Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<SortTerm> &terms,
                   std::vector<uint32_t> &order, const RecordVisitor &visit = {});
 

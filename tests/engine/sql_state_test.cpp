@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -350,6 +352,72 @@ TEST(SqlApi, CodesHaveTextsAndNullHandlesAreSafe)
     EXPECT_EQ(dbe_cursor_row_count(nullptr), 0);
     dbe_cursor *c = nullptr;
     EXPECT_EQ(dbe_query(nullptr, "select * from t", nullptr, 0, &c), DBE_MISUSE);
+}
+
+} // namespace
+
+namespace {
+
+// A table large enough to be read and sorted by two threads, whose names agree in more
+// characters than the sort keys hold and differ in letter case only, with deleted
+// records between; checked against a plain stable sort and a plain substring search.
+TEST(SqlLargeTable, OrderAndFilterAgreeWithAPlainReference)
+{
+    dbetest::TempDir dir;
+    const std::string path = dir.file("large.dbf");
+    dbetest::DbfSpec spec;
+    spec.fields = {{"FIO", 'C', 40}, {"KAB", 'N', 6}};
+    constexpr uint32_t kRecords = 140000;
+    std::vector<std::pair<std::string, uint32_t>> live; // name, record number
+    uint32_t rng = 12345;
+    auto next = [&] { return rng = rng * 1103515245u + 12345u, (rng >> 16) & 0x7FFF; };
+    for (uint32_t r = 1; r <= kRecords; ++r) {
+        std::string name = "Same prefix of thirty-two chars ";
+        for (int k = 0; k < 6; ++k)
+            name += "aAbB"[next() % 4];
+        const bool deleted = next() % 10 == 0;
+        spec.records.push_back(dbetest::record(spec.fields, {name, std::to_string(r % 1000)}, deleted));
+        if (!deleted)
+            live.emplace_back(name, r);
+    }
+    dbetest::writeFile(path, dbetest::build(spec));
+
+    std::stable_sort(live.begin(), live.end(), [](const auto &a, const auto &b) {
+        return dbe::compare1251(a.first, b.first) < 0;
+    });
+    auto rowsOf = [&](const std::string &sql) {
+        dbe_engine *engine = nullptr;
+        EXPECT_EQ(dbe_open(&engine), DBE_OK);
+        dbe_cursor *cursor = nullptr;
+        EXPECT_EQ(dbe_query(engine, sql.c_str(), nullptr, 0, &cursor), DBE_OK) << dbe_errmsg(engine);
+        std::vector<uint32_t> rows;
+        if (cursor)
+            rows = cursor->rows;
+        dbe_cursor_close(cursor);
+        dbe_close(engine);
+        return rows;
+    };
+
+    std::vector<uint32_t> want;
+    for (const auto &[name, recno] : live)
+        want.push_back(recno);
+    EXPECT_EQ(rowsOf("select * from '" + path + "' order by FIO"), want);
+
+    want.clear();
+    for (const auto &[name, recno] : live) {
+        std::string lower = name;
+        for (char &c : lower)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.find("abba", 32) != std::string::npos)
+            want.push_back(recno);
+    }
+    ASSERT_FALSE(want.empty());
+    EXPECT_EQ(rowsOf("select * from '" + path + "' where FIO like '%ABba%' order by FIO"), want);
+
+    // Without an order the rows keep record order across the two ranges.
+    std::vector<uint32_t> inRecordOrder = want;
+    std::sort(inRecordOrder.begin(), inRecordOrder.end());
+    EXPECT_EQ(rowsOf("select * from '" + path + "' where FIO like '%abba%'"), inRecordOrder);
 }
 
 } // namespace
