@@ -89,6 +89,7 @@ private:
     QPointer<TDataSource> m_source;
     QPointer<TDataSet> m_attached;
     QList<QMetaObject::Connection> m_connections;
+    QMetaObject::Connection m_sourceConnection;
     std::function<void(TNavigateBtn)> m_beforeAction;
     bool m_confirmDelete = true;
 };
