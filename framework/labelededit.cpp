@@ -16,7 +16,7 @@ TLabeledEdit::~TLabeledEdit()
     delete m_label.data();
 }
 
-void TLabeledEdit::setlabelCaption(const QString &caption)
+void TLabeledEdit::setLabelCaption(const QString &caption)
 {
     m_label->setText(caption);
     placeLabel();

@@ -18,7 +18,7 @@ public:
     ~TLabeledEdit() override;
 
     // The label's caption; the label takes the width of its text and the font's height.
-    void setlabelCaption(const QString &caption);
+    void setLabelCaption(const QString &caption);
     QString labelCaption() const;
     QLabel *editLabel() const { return m_label; }
 

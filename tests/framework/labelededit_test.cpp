@@ -29,7 +29,7 @@ TEST_P(LabeledEditPlacement, LabelSitsAboveTheBox)
     TLabeledEdit edit(&parent);
     edit.setLabelSpacing(c.spacing);
     edit.setBounds(c.left, c.top, c.width, c.height);
-    edit.setlabelCaption(QStringLiteral("Путь к базе"));
+    edit.setLabelCaption(QStringLiteral("Путь к базе"));
     const QRect label = edit.editLabel()->geometry();
     EXPECT_EQ(label.left(), c.left);
     EXPECT_EQ(label.bottom() + 1 + c.spacing, c.top);
@@ -55,7 +55,7 @@ TEST(LabeledEdit, LabelFollowsVisibilityAndGoesWithTheBox)
 {
     QWidget parent;
     auto *edit = new TLabeledEdit(&parent);
-    edit->setlabelCaption(QStringLiteral("Название организации"));
+    edit->setLabelCaption(QStringLiteral("Название организации"));
     parent.show();
     EXPECT_TRUE(edit->editLabel()->isVisible());
     edit->hide();
