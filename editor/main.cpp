@@ -1,4 +1,10 @@
-int main()
+#include "Unit2.h"
+#include "errorbox.h"
+
+int main(int argc, char **argv)
 {
-    return 0;
+    TApplication app(argc, argv);
+    TForm1 Form1;
+    Form1.show();
+    return app.exec();
 }

@@ -1,1 +1,0 @@
-namespace {} // replaced as the library fills
