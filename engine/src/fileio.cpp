@@ -147,11 +147,12 @@ public:
             fd = ::open(path.c_str(), flags, 0666);
         } while (fd < 0 && errno == EINTR);
         if (fd < 0) {
-            if (errno == ENOENT || errno == ENOTDIR)
+            const bool creating = mode == OpenMode::CreateNew || mode == OpenMode::Replace;
+            if ((errno == ENOENT || errno == ENOTDIR) && !creating)
                 return dbferr::notFound(path);
             if (errno == EEXIST)
                 return dbferr::exists(path);
-            return dbferr::io("Open", path, errno);
+            return dbferr::io(creating ? "Create" : "Open", path, errno);
         }
         struct stat st;
         if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {

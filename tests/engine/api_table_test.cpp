@@ -130,6 +130,12 @@ TEST_F(TableApiTest, CreateWritesExactHeaderAndAppendExactRecords)
 TEST_F(TableApiTest, CreateRefusesExistingFileUnlessOverwriting)
 {
     auto descs = directoryDescs();
+    const std::string nowhere = dir.file("missing/t.dbf");
+    EXPECT_EQ(dbe_table_create(engine, nowhere.c_str(), descs.data(), 7, DBE_LDID_1251, 0),
+              DBE_IOERR);
+    EXPECT_NE(engine.errmsg().find("Create failed: No such file or directory."),
+              std::string::npos)
+        << engine.errmsg();
     const std::string upper = dir.file("TELBASE.DBF");
     EXPECT_EQ(dbe_table_create(engine, upper.c_str(), descs.data(), 7, DBE_LDID_1251, 0),
               DBE_EXISTS);
