@@ -163,15 +163,14 @@ public:
     Progress(const Console &console, bool shown) : m_console(console), m_shown(shown) {}
     ~Progress() { finish(); }
 
-    void show(std::size_t done, std::size_t total)
+    // Shows the text of a new percentage; make is called only when it changed.
+    template<typename Make>
+    void show(std::size_t percent, Make make)
     {
-        if (!m_shown)
-            return;
-        const std::size_t percent = total == 0 ? 100 : done * 100 / total;
-        if (percent == m_lastPercent)
+        if (!m_shown || percent == m_lastPercent)
             return;
         m_lastPercent = percent;
-        const std::string text = msg::importProgress(done, total);
+        const std::string text = make();
         std::fwrite(text.data(), 1, text.size(), m_console.err);
         std::fflush(m_console.err);
         m_open = true;
@@ -252,7 +251,8 @@ int commandImport(const CommandLine &line, const Console &console)
             } else {
                 ++goodRows;
             }
-            progress.show(rows.percentRead(), 100);
+            const std::size_t percent = rows.percentRead();
+            progress.show(percent, [percent] { return msg::checkProgress(percent); });
         }
     }
     if (badRows > 0 && !skipBad) {
@@ -302,7 +302,8 @@ int commandImport(const CommandLine &line, const Console &console)
                     firstRecno = first;
                 written += inBatch;
                 inBatch = 0;
-                progress.show(written, goodRows);
+                progress.show(written * 100 / goodRows,
+                              [written, goodRows] { return msg::importProgress(written, goodRows); });
             }
         }
     }

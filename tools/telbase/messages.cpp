@@ -173,6 +173,11 @@ std::string importStopped(std::size_t line, std::size_t withdrawn)
            " entries written before it were marked deleted again";
 }
 
+std::string checkProgress(std::size_t percent)
+{
+    return "\rchecking the rows: " + num(percent) + "%";
+}
+
 std::string importProgress(std::size_t done, std::size_t total)
 {
     const std::size_t percent = total == 0 ? 100 : done * 100 / total;

@@ -51,6 +51,7 @@ std::string importRefused(std::size_t badRows);
 std::string importDone(std::size_t entries, std::string_view path);
 std::string importSkipped(std::size_t badRows);
 std::string importStopped(std::size_t line, std::size_t withdrawn);
+std::string checkProgress(std::size_t percent);
 std::string importProgress(std::size_t done, std::size_t total);
 
 // The other commands.
