@@ -15,6 +15,12 @@ struct Utf8Case
     char32_t codePoint;
 };
 
+void PrintTo(const Utf8Case &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 class Utf8ToCp1251 : public testing::TestWithParam<Utf8Case>
 {
 };

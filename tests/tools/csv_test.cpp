@@ -17,6 +17,12 @@ struct ReadCase
     std::vector<std::string> errors;
 };
 
+void PrintTo(const ReadCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 class CsvRead : public testing::TestWithParam<ReadCase>
 {
 };

@@ -6,6 +6,7 @@ Exit status 0 when dbfread sees exactly the entries that went in.
 """
 import csv
 import io
+import os
 import subprocess
 import sys
 import tempfile
@@ -47,8 +48,8 @@ def check_table(path, expected, what):
     got_fields = [(f.name, f.type, f.length, f.decimal_count) for f in table.fields]
     if got_fields != FIELDS:
         failures.append("fields %r" % got_fields)
-    if table.header.record_len != 214:
-        failures.append("record length %d" % table.header.record_len)
+    if table.header.recordlen != 214:
+        failures.append("record length %d" % table.header.recordlen)
     records = [dict(r) for r in table]
     if len(records) != len(expected):
         failures.append("%d records, expected %d" % (len(records), len(expected)))
@@ -62,7 +63,7 @@ def check_table(path, expected, what):
 
 
 def main():
-    exe, fixture = sys.argv[1], sys.argv[2]
+    exe, fixture = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     with open(fixture, encoding="utf-8", newline="") as f:
         fixture_text = f.read()
     ok = True

@@ -17,6 +17,12 @@ struct CellCase
     std::string reason; // a fragment of the reason when bad; empty when good
 };
 
+void PrintTo(const CellCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 class ConvertCell : public testing::TestWithParam<CellCase>
 {
 };

@@ -152,6 +152,12 @@ struct ImportCase
     std::vector<std::string> rows;     // the exported rows afterwards, the prefilled one first
 };
 
+void PrintTo(const ImportCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 class Import : public TelbaseTest, public ::testing::WithParamInterface<ImportCase>
 {
 };
@@ -281,6 +287,12 @@ struct QueryCase
     std::string errHas; // a fragment of the errors otherwise
 };
 
+void PrintTo(const QueryCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
 class Query : public TelbaseTest, public ::testing::WithParamInterface<QueryCase>
 {
 };
@@ -398,6 +410,95 @@ TEST_F(TelbaseTest, PackIsRefusedWhileAnotherProgramHoldsALock)
     EXPECT_EQ(exportTable(), joinRows({"B,,,,,,"}));
 }
 
+// ---- check and repair --------------------------------------------------------------
+
+constexpr std::size_t kRecordSize = 214;
+constexpr std::size_t kKabOffset = 1 + 60 + 60 + 50; // deleted flag, FIO, OTDEL, DOLJ
+
+struct DamageCase
+{
+    const char *name;
+    void (*damage)(std::string &bytes);
+    std::string finding;      // a fragment of what check reports
+    int repairStatus;         // 0: mended; 1: cannot be mended
+    std::vector<std::string> rowsAfterRepair;
+};
+
+void PrintTo(const DamageCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+
+class CheckAndRepair : public TelbaseTest, public ::testing::WithParamInterface<DamageCase>
+{
+};
+
+std::size_t headerLength(const std::string &b)
+{
+    return le16(b, kOffHeaderLength);
+}
+
+const std::string kRowA = "A,,,1,,,", kRowB = "B,,,2,,,", kRowC = "C,,,3,,,";
+
+TEST_F(TelbaseTest, CheckFindsASoundTableSound)
+{
+    makeTable("FIO,KAB\nA,1\nB,2\n");
+    const RunResult r = ok({"check", "T.dbf"});
+    EXPECT_NE(r.out.find("T.dbf: sound"), std::string::npos) << r.out;
+    ok({"check", "T.dbf", "--repair"});
+    EXPECT_FALSE(testing::fileExists(file("T.dbf.bak"))) << "nothing to mend, nothing copied";
+}
+
+TEST_F(TelbaseTest, CheckOfAMissingFileFails)
+{
+    const RunResult r = run({"check", "none.dbf"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.empty());
+}
+
+TEST_P(CheckAndRepair, ReportsTheDamageAndMendsWhatCanBeMended)
+{
+    const DamageCase &c = GetParam();
+    makeTable("FIO,KAB\nA,1\nB,2\nC,3\n");
+    std::string bytes = readFile(file("T.dbf"));
+    c.damage(bytes);
+    writeFile(file("T.dbf"), bytes);
+
+    const RunResult checked = run({"check", "T.dbf"});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_NE(checked.out.find(c.finding), std::string::npos) << checked.out << checked.err;
+    EXPECT_NE(checked.out.find("problem"), std::string::npos) << checked.out;
+    EXPECT_EQ(readFile(file("T.dbf")), bytes) << "check alone changes nothing";
+
+    const RunResult repaired = run({"check", "T.dbf", "--repair"});
+    EXPECT_EQ(repaired.status, c.repairStatus) << repaired.out << repaired.err;
+    if (c.repairStatus == 0) {
+        EXPECT_EQ(readFile(file("T.dbf.bak")), bytes) << "the original is kept";
+        ok({"check", "T.dbf"});
+        EXPECT_EQ(exportTable(), joinRows(c.rowsAfterRepair));
+    } else {
+        EXPECT_NE(repaired.out.find("remain"), std::string::npos) << repaired.out;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CheckAndRepair,
+    ::testing::Values(
+        DamageCase{"last_record_cut_short",
+                   [](std::string &b) { b.resize(headerLength(b) + 2 * kRecordSize + 100); },
+                   "only 2 whole records", 0, {kRowA, kRowB}},
+        DamageCase{"end_mark_missing", [](std::string &b) { b.pop_back(); }, "end-of-file mark", 0,
+                   {kRowA, kRowB, kRowC}},
+        DamageCase{"records_past_the_count",
+                   [](std::string &b) { b[kOffRecordCount] = 1; },
+                   "after the 1", 0, {kRowA, kRowB, kRowC}},
+        DamageCase{"letters_in_a_number",
+                   [](std::string &b) { b.replace(headerLength(b) + kRecordSize + kKabOffset, 6, "  12a "); },
+                   "is not a number", 1, {}},
+        DamageCase{"not_a_table", [](std::string &b) { b = "FIO,KAB\nA,1\n"; }, "problem", 1, {}}),
+    [](const ::testing::TestParamInfo<DamageCase> &info) { return std::string(info.param.name); });
+
 // ---- the command line --------------------------------------------------------------
 
 struct CommandLineCase
@@ -407,6 +508,13 @@ struct CommandLineCase
     std::string outHas;
     std::string errHas;
 };
+
+void PrintTo(const CommandLineCase &c, std::ostream *os)
+{
+    for (const std::string &a : c.args)
+        *os << a << ' ';
+}
+
 
 class CommandLine : public TelbaseTest, public ::testing::WithParamInterface<CommandLineCase>
 {

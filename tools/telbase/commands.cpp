@@ -24,7 +24,7 @@ namespace {
 
 constexpr std::size_t kDefaultDemoEntries = 2000;
 constexpr std::size_t kMaxDemoEntries = 100'000'000;
-constexpr std::size_t kDemoBatch = 8192;
+constexpr std::size_t kDemoBatch = 65536;
 constexpr std::size_t kCellBufferSize = 65536 + 1; // the engine's longest cell and its NUL
 constexpr std::string_view kBackupSuffix = ".bak";
 constexpr std::string_view kPartialSuffix = ".partial";
@@ -521,11 +521,10 @@ int commandCheck(const CommandLine &line, const Console &console)
     if (!repair)
         return kExitFailure;
 
-    printLine(console, msg::repairKept(path + std::string(kBackupSuffix)));
-    // What the repair could not mend shows in a second look.
+    // The engine reports each mend, and the copy it kept; what it could not mend shows
+    // in a second, silent look.
     int left = 0;
-    rc = dbe_table_check(engine.get(), path.c_str(), 0, reportLine, const_cast<Console *>(&console),
-                         &left);
+    rc = dbe_table_check(engine.get(), path.c_str(), 0, nullptr, nullptr, &left);
     if (rc != DBE_OK) {
         printEngineError(console, engine.get(), rc);
         return kExitFailure;

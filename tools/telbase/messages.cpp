@@ -212,11 +212,6 @@ std::string checkProblems(int problems, std::string_view path)
            (problems == 1 ? " problem found" : " problems found");
 }
 
-std::string repairKept(std::string_view backup)
-{
-    return "the original is kept as " + std::string(backup);
-}
-
 std::string repairLeft(int problems)
 {
     return num(std::size_t(problems)) + (problems == 1 ? " problem remains" : " problems remain") +

@@ -60,7 +60,6 @@ std::string demoDone(std::size_t entries, std::string_view path);
 std::string exported(std::size_t entries, std::string_view path);
 std::string checkSound(std::string_view path);
 std::string checkProblems(int problems, std::string_view path);
-std::string repairKept(std::string_view backup);
 std::string repairLeft(int problems);
 std::string packDone(std::size_t kept, std::size_t removed, std::string_view backup);
 std::string packLocked(std::string_view path);
