@@ -230,6 +230,10 @@ int commandImport(const CommandLine &line, const Console &console)
         return kExitFailure;
     }
     TablePtr table(rawTable);
+    if (dbe_table_readonly(table.get()) == 1) {
+        printError(console, msg::tableReadOnly(path));
+        return kExitFailure;
+    }
     const std::vector<dbe_field_desc> fields = tableFields(table.get());
     const bool showProgress = console.errIsTerminal && data.size() >= kProgressMinBytes;
 
@@ -295,7 +299,8 @@ int commandImport(const CommandLine &line, const Console &console)
                     // Take back what this import wrote, so the table holds no part of it.
                     for (std::size_t i = 0; i < written; ++i)
                         dbe_table_delete(table.get(), firstRecno + std::uint32_t(i));
-                    printError(console, msg::importStopped(batchLine, written));
+                    if (written > 0)
+                        printError(console, msg::importStopped(batchLine, written));
                     return kExitFailure;
                 }
                 if (written == 0)

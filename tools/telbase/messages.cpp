@@ -89,6 +89,11 @@ std::string tableExists(std::string_view path)
     return std::string(path) + " already exists; give --force to replace it";
 }
 
+std::string tableReadOnly(std::string_view path)
+{
+    return std::string(path) + " can only be read: nothing imported";
+}
+
 std::string unknownColumn(std::string_view name, std::string_view fieldList)
 {
     return "the header names the column " + quoted(name) + ", which the table lacks (its fields: " +

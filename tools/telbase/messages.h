@@ -33,6 +33,7 @@ std::string notInCodePageArgument(std::string_view what, char32_t codePoint);
 // The engine.
 std::string engineStartFailed(std::string_view reason);
 std::string tableExists(std::string_view path);
+std::string tableReadOnly(std::string_view path);
 
 // Import: the header and the rows.
 inline constexpr std::string_view kNoHeader = "the file is empty: no header row";
