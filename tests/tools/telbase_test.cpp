@@ -1,5 +1,6 @@
 // The telbase program, run as a whole process on small tables in a folder of its own.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -59,6 +60,18 @@ std::string joinRows(const std::vector<std::string> &rows)
     for (const std::string &r : rows)
         s += r + "\r\n";
     return s;
+}
+
+// Marks entries deleted through the engine, as the editor does.
+void deleteRecords(const std::string &path, const std::vector<std::uint32_t> &recnos)
+{
+    dbe_engine *engine = nullptr;
+    ASSERT_EQ(dbe_open(&engine), DBE_OK);
+    dbe_table *table = nullptr;
+    ASSERT_EQ(dbe_table_open(engine, path.c_str(), &table), DBE_OK) << dbe_errmsg(engine);
+    for (const std::uint32_t r : recnos)
+        EXPECT_EQ(dbe_table_delete(table, r), DBE_OK) << dbe_errmsg(engine);
+    dbe_close(engine);
 }
 
 class TelbaseTest : public ::testing::Test
@@ -260,6 +273,18 @@ TEST_F(TelbaseTest, ExportOfAMissingTableFails)
     EXPECT_EQ(r.out, "");
 }
 
+// A path that a statement cannot name is read record by record: the same text.
+TEST_F(TelbaseTest, ExportReadsAnyPathTheSameWay)
+{
+    for (const std::string name : {"plain.dbf", "O'Brien Ёлкин.dbf"}) {
+        ok({"demo", name, "--entries", "60"});
+        deleteRecords(file(name), {2, 5, 60});
+    }
+    const std::string plain = exportTable("plain.dbf");
+    EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), 1 + 57);
+    EXPECT_EQ(exportTable("O'Brien Ёлкин.dbf"), plain);
+}
+
 // ---- demo --------------------------------------------------------------------------
 
 TEST_F(TelbaseTest, DemoIsTheSameForTheSameCount)
@@ -341,18 +366,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<QueryCase> &info) { return std::string(info.param.name); });
 
 // ---- pack --------------------------------------------------------------------------
-
-// Marks entries deleted through the engine, as the editor does.
-void deleteRecords(const std::string &path, const std::vector<std::uint32_t> &recnos)
-{
-    dbe_engine *engine = nullptr;
-    ASSERT_EQ(dbe_open(&engine), DBE_OK);
-    dbe_table *table = nullptr;
-    ASSERT_EQ(dbe_table_open(engine, path.c_str(), &table), DBE_OK) << dbe_errmsg(engine);
-    for (const std::uint32_t r : recnos)
-        EXPECT_EQ(dbe_table_delete(table, r), DBE_OK) << dbe_errmsg(engine);
-    dbe_close(engine);
-}
 
 TEST_F(TelbaseTest, PackRemovesDeletedEntriesAndKeepsTheOriginal)
 {
