@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -418,6 +419,38 @@ TEST(SqlLargeTable, OrderAndFilterAgreeWithAPlainReference)
     std::vector<uint32_t> inRecordOrder = want;
     std::sort(inRecordOrder.begin(), inRecordOrder.end());
     EXPECT_EQ(rowsOf("select * from '" + path + "' where FIO like '%abba%'"), inRecordOrder);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SqlTablePath, CyrillicFolderInA1251StatementOpensTheUtf8Folder)
+{
+    dbetest::TempDir dir;
+    const std::filesystem::path folder = dir.path() / "Справочник"; // UTF-8 on disk
+    std::filesystem::create_directories(folder);
+    dbetest::DbfSpec spec;
+    spec.fields = {{"FIO", 'C', 20}};
+    spec.records = {dbetest::record(spec.fields, {"Ёлкин"})};
+    dbetest::writeFile(folder / "TelBase.dbf", dbetest::build(spec));
+
+    dbe_engine *engine = nullptr;
+    ASSERT_EQ(dbe_open(&engine), DBE_OK);
+    const std::string folder1251 = dir.path().string() + "/" + cp1251("Справочник");
+    dbe_cursor *cursor = nullptr;
+    ASSERT_EQ(dbe_query(engine, ("select * from '" + folder1251 + "/TelBase.dbf'\nORDER BY FIO").c_str(),
+                        nullptr, 0, &cursor),
+              DBE_OK)
+        << dbe_errmsg(engine);
+    EXPECT_EQ(dbe_cursor_row_count(cursor), 1);
+    dbe_cursor_close(cursor);
+    // A missing table is named as the statement wrote it, in 1251.
+    EXPECT_EQ(dbe_query(engine, ("select * from '" + folder1251 + "/Nowhere.dbf'").c_str(),
+                        nullptr, 0, &cursor),
+              DBE_NOTFOUND);
+    EXPECT_NE(std::string(dbe_errmsg(engine)).find(folder1251), std::string::npos);
+    dbe_close(engine);
 }
 
 } // namespace
