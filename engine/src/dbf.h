@@ -84,7 +84,9 @@ public:
     // `got` whole records of recordLength() bytes each, byte 0 of each the deleted flag
     // ('*' deleted). Records past the end of what the file now holds are not returned
     // (got < count); a file shortened meanwhile is not an error. Reads in one call, so a
-    // caller scanning a large table should ask for blocks of a few MB.
+    // caller scanning a large table should ask for blocks of a few MB. It only reads (the
+    // file at an offset, and this object's layout), so several threads may call it at
+    // once with their own buffers while no one refreshes or writes through this object.
     Status readRecords(uint32_t first, uint32_t count, std::vector<uint8_t> &buf,
                        uint32_t &got);
     // Reads one record by number (from 1). DBE_NOTFOUND when the file does not hold it.
