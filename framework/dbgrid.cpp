@@ -148,6 +148,8 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(new TDBGridModel
     setVerticalHeader(new IndicatorHeader(this));
     setModel(m_model);
     setWordWrap(false);
+    // Cells clip their text at the column's edge, as the grid always has.
+    setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
