@@ -236,19 +236,18 @@ void TDBGrid::applyOptions()
 
 void TDBGrid::applyPalette()
 {
-    QPalette pal = palette();
+    // Without dgAlwaysShowSelection the selected row is highlighted only while the grid
+    // has the focus; without it, it looks like any other row.
     const QPalette base = QPalette();
-    if (hasOption(dgAlwaysShowSelection)) {
-        pal.setColor(QPalette::Inactive, QPalette::Highlight,
-                     base.color(QPalette::Active, QPalette::Highlight));
-        pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     base.color(QPalette::Active, QPalette::HighlightedText));
-    } else {
-        // Without the focus the selected row looks like any other.
-        pal.setColor(QPalette::Inactive, QPalette::Highlight,
-                     base.color(QPalette::Inactive, QPalette::Base));
-        pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     base.color(QPalette::Inactive, QPalette::Text));
+    const bool highlighted = hasOption(dgAlwaysShowSelection) || hasFocus();
+    QPalette pal = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Highlight,
+                     highlighted ? base.color(QPalette::Active, QPalette::Highlight)
+                                 : base.color(group, QPalette::Base));
+        pal.setColor(group, QPalette::HighlightedText,
+                     highlighted ? base.color(QPalette::Active, QPalette::HighlightedText)
+                                 : base.color(group, QPalette::Text));
     }
     setPalette(pal);
 }
@@ -365,11 +364,11 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
 void TDBGrid::focusInEvent(QFocusEvent *event)
 {
     QTableView::focusInEvent(event);
-    viewport()->update();
+    applyPalette();
 }
 
 void TDBGrid::focusOutEvent(QFocusEvent *event)
 {
     QTableView::focusOutEvent(event);
-    viewport()->update();
+    applyPalette();
 }

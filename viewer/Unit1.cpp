@@ -139,9 +139,11 @@ TForm1::TForm1(QWidget *parent) : TForm(parent)
 
 TForm1::~TForm1()
 {
-    // The grid and the data source go before the query they show.
+    // The grid and the data source go before the query they show, and all three while
+    // the window is still whole.
     delete DBGrid1;
     delete DataSource1;
+    delete Query1;
 }
 
 void TForm1::FormCreate(QObject *)

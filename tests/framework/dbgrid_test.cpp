@@ -181,6 +181,27 @@ TEST_F(GridFixture, ReadOnlyGridOpensNoEditorAndTabLeavesIt)
     EXPECT_EQ(dataSet->State(), dsBrowse);
 }
 
+TEST_F(GridFixture, SelectedRowIsHighlightedOnlyWithTheFocus)
+{
+    build(3);
+    dataSet->Open();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const auto highlighted = [&] {
+        const QPalette &pal = grid->palette();
+        return pal.color(QPalette::Active, QPalette::Highlight) !=
+               pal.color(QPalette::Active, QPalette::Base);
+    };
+    after->setFocus();
+    EXPECT_FALSE(highlighted());
+    grid->setFocus();
+    EXPECT_TRUE(highlighted());
+    after->setFocus();
+    EXPECT_FALSE(highlighted());
+    grid->setOptions(grid->options() | dgAlwaysShowSelection);
+    EXPECT_TRUE(highlighted());
+}
+
 } // namespace
 
 int main(int argc, char **argv)

@@ -520,8 +520,9 @@ TEST_F(ViewerFixture, HoldingEnterSearchesOnceOnRelease)
     writeTable();
     start();
     int opens = 0;
-    QObject::connect(Form1->Query1, &TDataSet::StateChanged, Form1, [&] {
-        if (Form1->Query1->Active())
+    TQuery *query = Form1->Query1;
+    QObject::connect(query, &TDataSet::StateChanged, query, [&opens, query] {
+        if (query->Active())
             ++opens;
     });
     TEdit *edit = Form1->Edit1;
