@@ -92,6 +92,7 @@ Status Table::ensureIndex()
     const uint32_t rl = m_file->recordLength();
     const uint32_t block = uint32_t(std::max<size_t>(1, kScanBlockBytes / rl));
     try {
+        m_live.reserve(total);
         for (uint32_t first = 0; first < total; first += block) {
             uint32_t got = 0;
             s = m_file->readRecords(first, std::min(block, total - first), m_buf, got);
