@@ -144,8 +144,11 @@ void reportLine(void *context, const char *line)
 void appendCell(std::string &out, std::string_view cell, std::string &scratch)
 {
     bool quote = !cell.empty() && (cell.front() == ' ' || cell.back() == ' ');
-    if (!quote)
-        quote = cell.find_first_of(",\"\r\n") != std::string_view::npos;
+    // A plain loop: find_first_of would call memchr once per byte of the cell.
+    for (std::size_t i = 0; !quote && i < cell.size(); ++i) {
+        const char c = cell[i];
+        quote = c == ',' || c == '"' || c == '\r' || c == '\n';
+    }
     if (!quote) {
         appendCp1251AsUtf8(cell, out);
         return;
