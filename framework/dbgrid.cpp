@@ -34,7 +34,22 @@ protected:
         option.section = logicalIndex;
         option.text.clear();
         style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
-        if (logicalIndex == m_grid->currentRow()) {
+        const TDataSet *ds = m_grid->dataSet();
+        const TDataSetState state = ds ? ds->State() : dsInactive;
+        if (logicalIndex == m_grid->currentRow() && (state == dsEdit || state == dsInsert)) {
+            // The current entry's state: an I-beam while it is edited, a star while it is new.
+            painter->setPen(QPen(palette().color(QPalette::WindowText), 1));
+            const QPoint c = rect.center();
+            if (state == dsEdit) {
+                painter->drawLine(c.x(), c.y() - 4, c.x(), c.y() + 4);
+                painter->drawLine(c.x() - 2, c.y() - 4, c.x() + 2, c.y() - 4);
+                painter->drawLine(c.x() - 2, c.y() + 4, c.x() + 2, c.y() + 4);
+            } else {
+                painter->drawLine(c.x(), c.y() - 3, c.x(), c.y() + 3);
+                painter->drawLine(c.x() - 3, c.y() - 2, c.x() + 3, c.y() + 2);
+                painter->drawLine(c.x() - 3, c.y() + 2, c.x() + 3, c.y() - 2);
+            }
+        } else if (logicalIndex == m_grid->currentRow()) {
             // A small right-pointing triangle, centred in the column.
             const int h = 8;
             const int w = 4;
