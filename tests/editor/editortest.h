@@ -48,8 +48,12 @@ protected:
         writeStore(QStringLiteral("sz:") + QStringLiteral(FONVIK_ENGINE_DIR) + QStringLiteral("/\\0"));
         // The built engine, wherever the test program lies.
         EngineLoader::instance().SetFolders({QStringLiteral(FONVIK_ENGINE_DIR "/")});
-        m_previousErrorBox = setErrorBoxPresenter(
-            [this](const QString &, const QString &text) { errors.push_back(text.toStdString()); });
+        m_previousErrorBox = setErrorBoxPresenter([this](const QString &, const QString &text) {
+            errors.push_back(text.toStdString());
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (qobject_cast<TForm1 *>(w) && w->isVisible())
+                    errorsWhileShown.push_back(text.toStdString());
+        });
         m_previousDlg = setMessageDlgPresenter([this](const MessageDlgRequest &request) {
             confirmations.push_back(request.text.toStdString());
             return confirmAnswer;
@@ -215,6 +219,7 @@ protected:
 
     std::unique_ptr<TForm1> form;
     std::vector<std::string> errors;
+    std::vector<std::string> errorsWhileShown; // shown while the window was visible
     std::vector<std::string> confirmations;
     bool confirmAnswer = true;
 

@@ -179,6 +179,64 @@ INSTANTIATE_TEST_SUITE_P(
         ActionCase{"EmptyNumberEmptiesTheField", "K:Right|K:Right|K:Right|K:Backspace|K:Down", kAbc, kAbc, dsBrowse, 1, 3, ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
+struct ConversionCase
+{
+    const char *name;
+    int column;
+    const char *text;
+    const char *error; // as the error box shows it; "" for none
+};
+
+std::ostream &operator<<(std::ostream &out, const ConversionCase &c)
+{
+    return out << c.name;
+}
+
+class ConversionErrors : public EditorTest, public ::testing::WithParamInterface<ConversionCase>
+{
+};
+
+// A cell's text that its field cannot take: the error, and the entry stays in editing
+// with the typed text; the save does not happen.
+TEST_P(ConversionErrors, StopTheSaveAndKeepTheText)
+{
+    const ConversionCase c = GetParam();
+    writeTable({{"Alpha", "Sales", "Head", "101", "201", "3001", "+7901"}},
+               {{"FIO", 'C', 30}, {"OTDEL", 'C', 20}, {"DOLJ", 'C', 20}, {"KAB", 'N', 4},
+                {"NVNUTR", 'N', 6}, {"NGOROD", 'N', 11}, {"NSOT", 'C', 20}});
+    start();
+    for (int i = 0; i < c.column; ++i)
+        key(Qt::Key_Right);
+    key(Qt::Key_Backspace);
+    type(QString::fromUtf8(c.text));
+    nav(nbPost);
+    if (*c.error) {
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0], c.error);
+        EXPECT_EQ(state(), dsEdit);
+        EXPECT_TRUE(editing()->editorMode());
+        EXPECT_EQ(editing()->inplaceEditor()->text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(fileRows().at(0).at(size_t(c.column)),
+                  (std::vector<std::string>{"Alpha", "Sales", "Head", "101", "201", "3001", "+7901"}[size_t(c.column)]));
+    } else {
+        EXPECT_TRUE(errors.empty()) << errors.front();
+        EXPECT_EQ(state(), dsBrowse);
+        EXPECT_EQ(fileRows().at(0).at(size_t(c.column)), c.text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConversionErrors,
+    ::testing::Values(
+        ConversionCase{"LettersInASmallNumber", 3, "abc", "'abc' is not a valid integer value for field 'KAB'"},
+        ConversionCase{"SmallNumberOutOfRange", 3, "40000",
+                       "40000 is not a valid value for field 'KAB'. The allowed range is -32768 to 32767."},
+        ConversionCase{"LettersInAWholeNumber", 4, "12a", "'12a' is not a valid integer value for field 'NVNUTR'"},
+        ConversionCase{"LettersInAWideNumber", 5, "x1", "'x1' is not a valid floating point value for field 'NGOROD'"},
+        ConversionCase{"EmptyTextEmptiesTheField", 4, "", ""},
+        ConversionCase{"ValidNumber", 5, "3512001", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // The number fields' contents after edits (the names alone do not show them).
 TEST_F(EditorTest, NumberCellsReachTheFile)
 {

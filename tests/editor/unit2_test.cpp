@@ -156,6 +156,8 @@ TEST_F(EditorTest, TableThatCannotBeOpened)
     writeSettings(Cp1251::fromUnicode(QStringLiteral("[param]\nbase=%1\nName=Завод\n").arg(base)));
     start();
     ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(errorsWhileShown.empty()) << "the error box comes before the window";
+    EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->Table1->Active());
     EXPECT_EQ(form->Table1->TableName(), base + QStringLiteral("Telbase.dbf"));
     EXPECT_EQ(form->LabeledEdit1->text(), base);
@@ -239,6 +241,7 @@ TEST_F(EditorTest, EngineLocationErrorKeepsStoredSettings)
     start();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Invalid data type for 'DLLPATH'"); // a final quote gets no "."
+    EXPECT_TRUE(errorsWhileShown.empty()) << "the error box comes before the window";
     EXPECT_TRUE(form->LabeledEdit1->text().isEmpty());
     EXPECT_TRUE(form->LabeledEdit2->text().isEmpty());
     EXPECT_FALSE(form->Table1->Active());
