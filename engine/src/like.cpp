@@ -1,6 +1,7 @@
 #include "like.h"
 
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,6 +16,15 @@ constexpr char kOneChar = '_';
 
 size_t trimmedLength(const uint8_t *text, size_t len)
 {
+    // Eight padding bytes at a time first: fields are mostly padding.
+    constexpr uint64_t kBlanks = 0x2020202020202020ull;
+    while (len >= 8) {
+        uint64_t word;
+        std::memcpy(&word, text + len - 8, 8);
+        if (word != kBlanks && word != 0)
+            break;
+        len -= 8;
+    }
     while (len > 0 && (text[len - 1] == ' ' || text[len - 1] == 0))
         --len;
     return len;
@@ -50,6 +60,7 @@ LikePattern::LikePattern(std::string_view pattern, const Collation &collation)
     m_matchesAll = sawAnyRun && m_segments.empty();
 
     for (Segment &s : m_segments) {
+        s.endsSolid = !s.chars.empty() && s.chars.back() != kAnyChar && s.chars.back() != ' ';
         for (size_t k = 0; k < s.chars.size(); ++k) {
             if (s.chars[k] != kAnyChar) {
                 s.key = int(k);
@@ -168,7 +179,7 @@ bool LikePattern::matches(const uint8_t *text, size_t len) const
         if (s.chars.size() > len || !segmentAt(s, text, 0))
             return false;
         pos = s.chars.size();
-        if (pos > textEnd())
+        if (!s.endsSolid && pos > textEnd())
             return false;
         if (count == 1)
             return !m_anchoredEnd || pos == textEnd();
@@ -189,7 +200,7 @@ bool LikePattern::matches(const uint8_t *text, size_t len) const
         if (at < 0)
             return false;
         pos = size_t(at) + m_segments[i].chars.size();
-        if (pos > textEnd())
+        if (!m_segments[i].endsSolid && pos > textEnd())
             return false;
     }
     return true;

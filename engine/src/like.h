@@ -33,6 +33,8 @@ private:
         int key = -1;               // index of the first fixed char, -1 when only '_'
         std::vector<uint8_t> keyBytes; // file bytes that fold to chars[key]
         std::vector<uint8_t> nextBytes; // ... to chars[key + 1] when that is fixed too
+        bool endsSolid = false; // its last char is fixed and not a blank: a match of it
+                                // never reaches into a field's trailing blanks
     };
 
     bool segmentAt(const Segment &s, const uint8_t *text, size_t at) const;
