@@ -284,6 +284,23 @@ TEST_F(SqlQuery, SeesChangesOfTheFileBetweenQueries)
                           "Иванов Иван", "иванов Сергей", "Яковлев Ян"}));
 }
 
+TEST_F(SqlQuery, ARecordDeletedInPlaceLeavesTheNextResult)
+{
+    std::vector<std::string> got;
+    ASSERT_EQ(run(select() + "ORDER BY FIO", got), DBE_OK);
+    ASSERT_EQ(got.size(), 8u);
+    // Another user marks record 2 (Ёлкин) deleted: same size, same record count.
+    std::vector<uint8_t> bytes = dbetest::readFile(m_path);
+    dbetest::DbfSpec spec;
+    spec.fields = dbetest::directoryFields();
+    const size_t at = size_t(dbetest::headerLength(spec) + dbetest::recordLength(spec));
+    bytes[at] = '*';
+    dbetest::writeFile(m_path, bytes);
+    ASSERT_EQ(run(select() + "ORDER BY FIO", got), DBE_OK);
+    EXPECT_EQ(got, names({"", "Абрамов Олег", "Егоров Ян", "Жуков O'Neil", "Иванов Иван",
+                          "Иванов Иван", "иванов Сергей"}));
+}
+
 TEST_F(SqlQuery, CursorConvertsTextFromA866Table)
 {
     const std::string path = m_dir.file("dos.dbf");
