@@ -256,6 +256,16 @@ void TDataSet::MoveTo(int row)
     emit CurrentChanged();
 }
 
+void TDataSet::rowsReloaded()
+{
+    const int count = RecordCount();
+    m_row = count == 0 ? -1 : std::clamp(m_row, 0, count - 1);
+    if (count == 0)
+        m_bof = m_eof = true;
+    emit RowsChanged();
+    emit CurrentChanged();
+}
+
 void TDataSet::setState(TDataSetState state)
 {
     if (m_state == state)

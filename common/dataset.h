@@ -212,6 +212,9 @@ protected:
 
     void checkActive() const;
     void checkInactive() const;
+    // After the stored rows changed under the dataset (a refresh): keeps the current row
+    // within the rows there are and tells the grids.
+    void rowsReloaded();
 
 private:
     friend class TField;

@@ -85,12 +85,11 @@ void TTable::Refresh()
 {
     checkActive();
     if (State() == dsEdit || State() == dsInsert)
-        Post();
+        Modified() ? Post() : Cancel();
     uint32_t records = 0;
     check(api().table_refresh(m_table, &records));
     recount();
-    MoveTo(RecNo());
-    emit RowsChanged();
+    rowsReloaded();
 }
 
 bool TTable::canModifyImpl() const { return m_table && api().table_readonly(m_table) == 0; }
