@@ -103,7 +103,7 @@ inline void useBuiltEngine() { EngineLoader::instance().SetFolders({QStringLiter
 // The directory table's structure, small widths for readable fixtures.
 inline std::vector<Field> directoryFields()
 {
-    return {{"FIO", 'C', 20}, {"OTDEL", 'C', 10}, {"DOLJ", 'C', 10}, {"KAB", 'N', 6},
+    return {{"FIO", 'C', 20}, {"OTDEL", 'C', 20}, {"DOLJ", 'C', 10}, {"KAB", 'N', 6},
             {"NVNUTR", 'N', 6}, {"NGOROD", 'N', 11}, {"NSOT", 'C', 12}};
 }
 

@@ -1,6 +1,7 @@
 /* A stand-in engine module for the loader's tests. Built several times: with a wrong
  * version (STUB_VERSION), without a function (STUB_OMIT_QUERY), with a failing start
- * (STUB_OPEN_FAILS), or complete. It holds no tables: every data call fails. */
+ * (STUB_OPEN_FAILS), or complete. Statements fail; every table path opens the same
+ * read-only table of two entries. */
 #include "dbengine.h"
 
 #ifndef STUB_VERSION
@@ -62,44 +63,90 @@ DBE_EXPORT int dbe_cursor_text(dbe_cursor *c, int64_t r, int f, char *b, size_t 
     (void)c, (void)r, (void)f, (void)b, (void)s, (void)l;
     return DBE_MISUSE;
 }
+/* Tables: one read-only table of two entries whatever the path. */
+struct dbe_table {
+    int unused;
+};
+static struct dbe_table the_table;
+static const char *const names[] = {"A", "B"};
+enum { stub_records = 2 };
+
 DBE_EXPORT int dbe_table_open(dbe_engine *e, const char *path, dbe_table **out)
 {
     (void)e, (void)path;
-    *out = 0;
-    return DBE_NOTFOUND;
+    *out = &the_table;
+    return DBE_OK;
 }
 DBE_EXPORT void dbe_table_close(dbe_table *t) { (void)t; }
 DBE_EXPORT int dbe_table_readonly(dbe_table *t) { (void)t; return 1; }
-DBE_EXPORT int dbe_table_field_count(dbe_table *t) { (void)t; return 0; }
+DBE_EXPORT int dbe_table_field_count(dbe_table *t) { (void)t; return 1; }
 DBE_EXPORT int dbe_table_field(dbe_table *t, int f, dbe_field_desc *out)
 {
-    (void)t, (void)f, (void)out;
-    return DBE_MISUSE;
+    (void)t;
+    if (f != 0)
+        return DBE_MISUSE;
+    out->name[0] = 'F', out->name[1] = 'I', out->name[2] = 'O', out->name[3] = 0;
+    out->type = 'C';
+    out->length = 10;
+    out->decimals = 0;
+    return DBE_OK;
 }
-DBE_EXPORT int dbe_table_refresh(dbe_table *t, uint32_t *n) { (void)t, (void)n; return DBE_MISUSE; }
-DBE_EXPORT int dbe_table_live_count(dbe_table *t, uint32_t *n) { (void)t, (void)n; return DBE_MISUSE; }
+DBE_EXPORT int dbe_table_refresh(dbe_table *t, uint32_t *n)
+{
+    (void)t;
+    *n = stub_records;
+    return DBE_OK;
+}
+DBE_EXPORT int dbe_table_live_count(dbe_table *t, uint32_t *n)
+{
+    (void)t;
+    *n = stub_records;
+    return DBE_OK;
+}
 DBE_EXPORT int dbe_table_seek(dbe_table *t, uint32_t from, int d, uint32_t *r)
 {
-    (void)t, (void)from, (void)d, (void)r;
-    return DBE_MISUSE;
+    (void)t;
+    if (d > 0 && from < stub_records) {
+        *r = from + 1;
+        return DBE_OK;
+    }
+    if (d < 0 && from > 1) {
+        *r = from > stub_records ? stub_records : from - 1;
+        return DBE_OK;
+    }
+    return DBE_NOTFOUND;
 }
-DBE_EXPORT int dbe_table_nth(dbe_table *t, uint32_t n, uint32_t *r) { (void)t, (void)n, (void)r; return DBE_MISUSE; }
-DBE_EXPORT int dbe_table_is_deleted(dbe_table *t, uint32_t r) { (void)t, (void)r; return -DBE_MISUSE; }
+DBE_EXPORT int dbe_table_nth(dbe_table *t, uint32_t n, uint32_t *r)
+{
+    (void)t;
+    if (n >= stub_records)
+        return DBE_NOTFOUND;
+    *r = n + 1;
+    return DBE_OK;
+}
+DBE_EXPORT int dbe_table_is_deleted(dbe_table *t, uint32_t r) { (void)t, (void)r; return 0; }
 DBE_EXPORT int dbe_table_text(dbe_table *t, uint32_t r, int f, char *b, size_t s, size_t *l)
 {
-    (void)t, (void)r, (void)f, (void)b, (void)s, (void)l;
-    return DBE_MISUSE;
+    (void)t;
+    if (r < 1 || r > stub_records || f != 0 || s < 2)
+        return DBE_MISUSE;
+    b[0] = names[r - 1][0];
+    b[1] = 0;
+    if (l)
+        *l = 1;
+    return DBE_OK;
 }
-DBE_EXPORT int dbe_table_lock(dbe_table *t, uint32_t r) { (void)t, (void)r; return DBE_MISUSE; }
-DBE_EXPORT int dbe_table_unlock(dbe_table *t, uint32_t r) { (void)t, (void)r; return DBE_MISUSE; }
+/* Every change is refused as the engine refuses it on a read-only table. */
+DBE_EXPORT int dbe_table_lock(dbe_table *t, uint32_t r) { (void)t, (void)r; return DBE_READONLY; }
+DBE_EXPORT int dbe_table_unlock(dbe_table *t, uint32_t r) { (void)t, (void)r; return DBE_OK; }
 DBE_EXPORT int dbe_table_update(dbe_table *t, uint32_t r, const char *const *v)
 {
     (void)t, (void)r, (void)v;
-    return DBE_MISUSE;
+    return DBE_READONLY;
 }
 DBE_EXPORT int dbe_table_append(dbe_table *t, const char *const *v, size_t n, uint32_t *f)
 {
     (void)t, (void)v, (void)n, (void)f;
-    return DBE_MISUSE;
+    return DBE_READONLY;
 }
-DBE_EXPORT int dbe_table_delete(dbe_table *t, uint32_t r) { (void)t, (void)r; return DBE_MISUSE; }
+DBE_EXPORT int dbe_table_delete(dbe_table *t, uint32_t r) { (void)t, (void)r; return DBE_READONLY; }
