@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include <QFile>
+
 #include "dbmessages.h"
 #include "engineloader.h"
 #include "enginetext.h"
@@ -41,7 +43,8 @@ std::vector<TDataSet::FieldDesc> TTable::openImpl()
     EngineLoader &loader = EngineLoader::instance();
     dbe_engine *engine = loader.Engine();
     dbe_table *table = nullptr;
-    const int rc = api().table_open(engine, engineText::toEngine(m_tableName).constData(), &table);
+    // The path goes to the file system as it is: in its own encoding, not in 1251.
+    const int rc = api().table_open(engine, QFile::encodeName(m_tableName).constData(), &table);
     if (rc != DBE_OK || !table) {
         if (table)
             api().table_close(table);

@@ -256,6 +256,15 @@ TEST_F(TableFixture, FileNameLetterCaseDoesNotMatter)
     EXPECT_EQ(m_table.RecordCount(), 1);
 }
 
+TEST_F(TableFixture, FolderWithCyrillicName)
+{
+    QDir(m_dir.path()).mkdir(QStringLiteral("Справочник"));
+    m_path = m_dir.path() + QStringLiteral("/Справочник/Telbase.dbf");
+    dbftest::writeFile(m_path, dbftest::makeDbf(dbftest::directoryFields(), {{{"Иванов"}}}));
+    open();
+    EXPECT_EQ(m_table.DisplayText(0, 0), QStringLiteral("Иванов"));
+}
+
 TEST_F(TableFixture, CloseDropsPendingChanges)
 {
     writeTable({{{"A"}}});
