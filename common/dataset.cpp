@@ -5,7 +5,7 @@
 #include <QDate>
 
 #include "dbmessages.h"
-#include "enginetext.h"
+#include "cp1251.h"
 
 namespace {
 
@@ -141,7 +141,7 @@ QString TDataSet::displayFromEngine(const TField &field, const QByteArray &text)
     default:
         break;
     }
-    return engineText::fromEngine(text);
+    return Cp1251::toUnicode(text);
 }
 
 QString TDataSet::DisplayText(int row, int field) const

@@ -5,26 +5,16 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include "cp1251.h"
 #include "dbmessages.h"
-#include "enginetext.h"
+#include "enginelocation.h"
 #include "exceptions.h"
+#include "programfolder.h"
 
 namespace {
 
 constexpr const char *ModuleFileName = "libdbengine.so";
-constexpr const char *ProgramEngineFolder = "dll/";
 constexpr QChar LocationSeparator = u';';
-
-// Until the settings layer offers them: the configured location (none) and the folder of
-// the running program.
-QString configuredEngineLocation() { return QString(); }
-
-QString programFolder()
-{
-    const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    const int cut = exe.lastIndexOf(u'/');
-    return cut < 0 ? QStringLiteral("./") : exe.left(cut + 1);
-}
 
 QString withSeparator(QString folder)
 {
@@ -45,14 +35,16 @@ QString withSeparator(QString folder)
 QStringList DefaultEngineFolders()
 {
     QStringList folders;
-    for (const QString &part : configuredEngineLocation().split(LocationSeparator)) {
+    for (const QString &part : ConfiguredEngineLocation().split(LocationSeparator)) {
         const QString folder = part.trimmed();
         if (!folder.isEmpty())
             folders << withSeparator(folder);
     }
-    folders << programFolder() + QLatin1String(ProgramEngineFolder);
+    folders << ProgramFolder::path() + QLatin1String(EngineLocation::kEngineFolder);
     return folders;
 }
+
+EngineLoader::EngineLoader() = default;
 
 EngineLoader::EngineLoader(QStringList folders) : m_folders(std::move(folders)) {}
 
@@ -60,7 +52,7 @@ EngineLoader::~EngineLoader() { unload(); }
 
 EngineLoader &EngineLoader::instance()
 {
-    static EngineLoader loader(DefaultEngineFolders());
+    static EngineLoader loader;
     return loader;
 }
 
@@ -69,6 +61,14 @@ void EngineLoader::SetFolders(QStringList folders)
     unload();
     m_folders = std::move(folders);
 }
+
+void EngineLoader::UseDefaultFolders()
+{
+    unload();
+    m_folders.reset();
+}
+
+QStringList EngineLoader::Folders() const { return m_folders ? *m_folders : DefaultEngineFolders(); }
 
 void EngineLoader::unload()
 {
@@ -88,7 +88,7 @@ dbe_engine *EngineLoader::Engine()
         return m_engine;
     // The most telling failure wins: a broken module says more than a missing one.
     int failure = ModuleNotFound;
-    for (const QString &folder : m_folders) {
+    for (const QString &folder : Folders()) {
         const QString path = withSeparator(folder) + QLatin1String(ModuleFileName);
         if (!QFileInfo(path).isFile())
             continue;
@@ -163,7 +163,7 @@ int EngineLoader::tryLoad(const QString &path)
 void EngineLoader::raiseEngineError(int code) const
 {
     const char *raw = m_engine ? m_api.errmsg(m_engine) : nullptr;
-    QString text = raw ? engineText::fromEngine(raw) : QString();
+    QString text = raw ? Cp1251::toUnicode(raw) : QString();
     QStringList lines;
     QSet<QString> seen;
     for (const QString &line : text.split(u'\n')) {
@@ -173,6 +173,6 @@ void EngineLoader::raiseEngineError(int code) const
         lines << line;
     }
     if (lines.isEmpty() && m_engine && m_api.errstr && m_api.errstr(code))
-        lines << engineText::fromEngine(m_api.errstr(code));
+        lines << Cp1251::toUnicode(m_api.errstr(code));
     throw EDBEngineError(lines.join(u'\n'), code);
 }

@@ -6,7 +6,8 @@
 // location (the machine store's DLLPATH; several folders may be separated by ';'), then
 // in the program folder's "dll/". The first module found whose dbe_api_version() matches
 // and that has every function is used; it stays loaded, and its engine stays started,
-// until the process ends. A failed load is tried again on the next open.
+// until the process ends. A failed load is tried again on the next open, with the
+// configured location read afresh.
 //
 // When no engine can be loaded or started, Engine() raises EDBEngineError with the
 // engine start text and one of these codes:
@@ -14,6 +15,8 @@
 //   $2502  a module was found but is of another version, lacks a function, or does not
 //          load (a broken file)
 //   $2503  the module loaded but dbe_open failed
+
+#include <optional>
 
 #include <QByteArray>
 #include <QString>
@@ -58,6 +61,8 @@ class EngineLoader
 public:
     enum StartError { ModuleNotFound = 0x2501, ModuleInvalid = 0x2502, OpenFailed = 0x2503 };
 
+    // A loader over DefaultEngineFolders(), read at each load attempt.
+    EngineLoader();
     // A loader that searches these folders, in order (each ending with '/' or not).
     explicit EngineLoader(QStringList folders);
     ~EngineLoader(); // closes the engine and unloads the module
@@ -75,10 +80,12 @@ public:
     bool IsLoaded() const { return m_engine != nullptr; }
     QString ModulePath() const { return m_modulePath; }
 
-    // Tests point the process-wide loader at the build's engine folder. Only while no
-    // dataset is open.
+    // Tests point the process-wide loader at the build's engine folder, and back to the
+    // default folders. Each unloads the engine: only while no dataset is open.
     void SetFolders(QStringList folders);
-    QStringList Folders() const { return m_folders; }
+    void UseDefaultFolders();
+    // The folders the next load attempt searches.
+    QStringList Folders() const;
 
     // The engine's message for the last failure on `engine` as an exception text: its
     // lines, each distinct line once; the code's text when the engine gave none.
@@ -88,7 +95,7 @@ private:
     int tryLoad(const QString &path); // 0 on success, else a StartError
     void unload();
 
-    QStringList m_folders;
+    std::optional<QStringList> m_folders; // none: DefaultEngineFolders()
     void *m_module = nullptr;
     dbe_engine *m_engine = nullptr;
     DbeApi m_api {};

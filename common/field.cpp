@@ -7,7 +7,7 @@
 #include <QLocale>
 
 #include "dbmessages.h"
-#include "enginetext.h"
+#include "cp1251.h"
 
 namespace {
 
@@ -153,7 +153,7 @@ QByteArray TField::Validate(const QString &text) const
         return QByteArray("");
     switch (m_dataType) {
     case ftString: {
-        QByteArray bytes = engineText::toEngine(text);
+        QByteArray bytes = Cp1251::fromUnicode(text);
         if (m_size > 0 && bytes.size() > m_size)
             bytes.truncate(m_size);
         return bytes;

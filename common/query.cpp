@@ -4,7 +4,7 @@
 
 #include "dbmessages.h"
 #include "engineloader.h"
-#include "enginetext.h"
+#include "cp1251.h"
 
 namespace {
 
@@ -197,20 +197,20 @@ std::vector<TDataSet::FieldDesc> TQuery::openImpl()
         const TParam *p = Params.Items(i);
         if (p->IsNull())
             throw EDatabaseError(DbMessages::text(DbMessages::NoParamValue).arg(p->Name()));
-        storage.push_back(engineText::toEngine(p->Name()));
+        storage.push_back(Cp1251::fromUnicode(p->Name()));
         dbe_param dp {};
         dp.name = storage.back().constData();
         if (p->Type() == TParam::Integer) {
             dp.type = DBE_PARAM_INT;
             dp.int_value = p->AsInteger();
         } else {
-            storage.push_back(engineText::toEngine(p->AsString()));
+            storage.push_back(Cp1251::fromUnicode(p->AsString()));
             dp.type = DBE_PARAM_TEXT;
             dp.text_value = storage.back().constData();
         }
         params.push_back(dp);
     }
-    const QByteArray sql = engineText::toEngine(SQL.Text());
+    const QByteArray sql = Cp1251::fromUnicode(SQL.Text());
     dbe_cursor *cursor = nullptr;
     const int rc = api.query(engine, sql.constData(), params.data(), params.size(), &cursor);
     if (rc != DBE_OK || !cursor) {
@@ -227,7 +227,7 @@ std::vector<TDataSet::FieldDesc> TQuery::openImpl()
             api.cursor_close(cursor);
             loader.raiseEngineError(DBE_ERROR);
         }
-        fields.push_back({engineText::fromEngine(d.name), d.type, d.length, d.decimals});
+        fields.push_back({Cp1251::toUnicode(static_cast<const char *>(d.name)), d.type, d.length, d.decimals});
     }
     const int64_t rows = api.cursor_row_count(cursor);
     m_rowCount = int(std::clamp<int64_t>(rows, 0, INT_MAX));

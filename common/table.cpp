@@ -7,7 +7,7 @@
 
 #include "dbmessages.h"
 #include "engineloader.h"
-#include "enginetext.h"
+#include "cp1251.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ std::vector<TDataSet::FieldDesc> TTable::openImpl()
         for (int i = 0; i < count; ++i) {
             dbe_field_desc d {};
             check(api().table_field(table, i, &d));
-            fields.push_back({engineText::fromEngine(d.name), d.type, d.length, d.decimals});
+            fields.push_back({Cp1251::toUnicode(static_cast<const char *>(d.name)), d.type, d.length, d.decimals});
         }
         recount();
         return fields;

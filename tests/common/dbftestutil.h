@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 
 #include "engineloader.h"
-#include "enginetext.h"
+#include "cp1251.h"
 
 namespace dbftest {
 
@@ -72,7 +72,7 @@ inline QByteArray makeDbf(const std::vector<Field> &fields, const std::vector<Re
         out.append(r.deleted ? '*' : ' ');
         for (size_t i = 0; i < fields.size(); ++i) {
             const Field &f = fields[i];
-            QByteArray v = engineText::toEngine(i < r.values.size() ? r.values[i] : QString());
+            QByteArray v = Cp1251::fromUnicode(i < r.values.size() ? r.values[i] : QString());
             v.truncate(f.length);
             const QByteArray pad(f.length - v.size(), ' ');
             out.append(f.type == 'N' || f.type == 'F' ? pad + v : v + pad);

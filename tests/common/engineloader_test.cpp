@@ -7,6 +7,7 @@
 #include "dataset.h"
 #include "dbftestutil.h"
 #include "exceptions.h"
+#include "storefixture.h"
 
 namespace {
 
@@ -135,11 +136,62 @@ TEST(EngineLoaderTest, OpenWithoutEngineRaisesTheStartError)
     EXPECT_EQ(table.State(), dsInactive);
 }
 
-TEST(EngineLoaderTest, DefaultFoldersEndWithTheProgramsDll)
+// ---- The default folders: the configured location, then the program folder's dll/ --------
+
+struct DefaultCase
 {
-    const QStringList folders = DefaultEngineFolders();
-    ASSERT_FALSE(folders.isEmpty());
-    EXPECT_TRUE(folders.last().endsWith(QStringLiteral("/dll/")));
+    const char *name;
+    const char *configured;   // DLLPATH in the store; null for none
+    bool programDllHolds;     // a complete module in the program folder's dll/
+    int code;                 // 0: loads
+    const char *loadedFrom;   // "stub" or "program"
+};
+
+void PrintTo(const DefaultCase &c, std::ostream *os) { *os << c.name; }
+
+class DefaultFoldersTest : public StoreTest, public testing::WithParamInterface<DefaultCase>
+{};
+
+TEST_P(DefaultFoldersTest, ConfiguredLocationFirst)
+{
+    const DefaultCase &c = GetParam();
+    const QString stubs = QStringLiteral(STUB_ENGINES_DIR "/");
+    if (c.configured) {
+        const QString value = QString::fromUtf8(c.configured).replace(QStringLiteral("<stubs>"), stubs);
+        writeStore("[SOFTWARE\\Borland\\Database Engine]\nDLLPATH=sz:" + value.toUtf8() + "\\0\n");
+    }
+    if (c.programDllHolds) {
+        QDir().mkpath(programFolder() + QStringLiteral("dll"));
+        ASSERT_TRUE(QFile::copy(stubs + QStringLiteral("complete/libdbengine.so"),
+                                programFolder() + QStringLiteral("dll/libdbengine.so")));
+    }
+    EngineLoader loader;
+    if (c.code != 0) {
+        try {
+            loader.Engine();
+            FAIL() << "loaded";
+        } catch (const EDBEngineError &e) {
+            EXPECT_EQ(e.code(), c.code);
+        }
+        return;
+    }
+    loader.Engine();
+    const QString expected = QByteArray(c.loadedFrom) == "program"
+                                 ? programFolder() + QStringLiteral("dll/libdbengine.so")
+                                 : stubs + QStringLiteral("complete/libdbengine.so");
+    EXPECT_EQ(loader.ModulePath(), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Locations, DefaultFoldersTest,
+    testing::Values(
+        DefaultCase {"NothingAnywhere", nullptr, false, 0x2501, nullptr},
+        DefaultCase {"ProgramFolderOnly", nullptr, true, 0, "program"},
+        DefaultCase {"ConfiguredWins", "<stubs>complete/", true, 0, "stub"},
+        DefaultCase {"ConfiguredWithoutSeparator", "<stubs>complete", false, 0, "stub"},
+        DefaultCase {"ConfiguredEmptyFolderFallsBack", "<stubs>", true, 0, "program"},
+        DefaultCase {"ConfiguredWrongVersion", "<stubs>wrongversion/", false, 0x2502, nullptr},
+        DefaultCase {"SeveralConfiguredFolders", "<stubs>wrongversion/;<stubs>complete/", false, 0, "stub"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dataset.h"
-#include "enginetext.h"
+#include "cp1251.h"
 #include "exceptions.h"
 
 namespace {
@@ -72,7 +72,7 @@ TEST_P(FieldConvertTest, ValidatesTypedText)
     const TField field(nullptr, 0, QStringLiteral("KAB"), c.type, c.size, c.decimals);
     const QString text = QString::fromUtf8(c.text);
     if (c.stored) {
-        EXPECT_EQ(field.Validate(text), engineText::toEngine(QString::fromUtf8(c.stored)));
+        EXPECT_EQ(field.Validate(text), Cp1251::fromUnicode(QString::fromUtf8(c.stored)));
         return;
     }
     try {

@@ -32,7 +32,7 @@ QStringList storedNames(const QString &path)
             break;
         if (bytes[at] == '*')
             continue;
-        names << engineText::fromEngine(bytes.mid(at + 1, fioLength)).trimmed();
+        names << Cp1251::toUnicode(bytes.mid(at + 1, fioLength)).trimmed();
     }
     return names;
 }
