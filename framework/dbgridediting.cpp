@@ -247,6 +247,14 @@ void TDBGridEditing::updateData()
 void TDBGridEditing::detach()
 {
     m_detached = true;
+    // Nothing reaches this object any more, also not while the grid is being destroyed.
+    disconnect(qApp, nullptr, this, nullptr);
+    if (m_grid) {
+        m_grid->removeEventFilter(this);
+        m_grid->viewport()->removeEventFilter(this);
+        m_grid->verticalHeader()->viewport()->removeEventFilter(this);
+    }
+    m_editor->removeEventFilter(this);
     m_editor->hide();
     m_editorModified = false;
 }
@@ -304,7 +312,7 @@ void TDBGridEditing::onFocusChanged(QWidget *old, QWidget *now)
 
 bool TDBGridEditing::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_grid || m_detached)
+    if (m_detached || !m_grid)
         return false;
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
