@@ -1,6 +1,7 @@
 #include "sql_state.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -113,6 +114,7 @@ struct SortItem
 {
     uint64_t key[kKeyWords]; // the first term's leading weights (or its number)
     uint32_t index;          // record index from 0
+    uint32_t slot;           // where the item's values are in the sort columns
 };
 
 bool keyLess(const SortItem &a, const SortItem &b)
@@ -143,66 +145,56 @@ struct SortColumn
     std::vector<double> numbers; // per record; -inf for an empty value (numeric terms)
 };
 
-} // namespace
-
-Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<SortTerm> &terms,
-                  std::vector<uint32_t> &order, const RecordVisitor &visit)
+// Sizes the columns for `n` slots, one per term.
+void prepareColumns(const std::vector<FieldInfo> &fields, const std::vector<SortTerm> &terms,
+                    size_t n, std::vector<SortColumn> &columns)
 {
-    const uint32_t n = file.recordCount();
-    const std::vector<FieldInfo> &fields = file.fields();
-    std::vector<SortColumn> columns(terms.size());
-    std::vector<SortItem> items;
-    try {
-        for (size_t t = 0; t < terms.size(); ++t) {
-            const FieldInfo &f = fields[size_t(terms[t].field)];
-            SortColumn &c = columns[t];
-            c.numeric = sql::isNumericType(f.type);
-            c.descending = terms[t].descending;
-            c.width = size_t(f.length);
-            if (c.numeric)
-                c.numbers.resize(n);
-            else
-                c.text.resize(size_t(n) * c.width);
-        }
-        items.resize(n);
-    } catch (const std::bad_alloc &) {
-        return sqlerr::noMemory();
+    columns.assign(terms.size(), SortColumn());
+    for (size_t t = 0; t < terms.size(); ++t) {
+        const FieldInfo &f = fields[size_t(terms[t].field)];
+        SortColumn &c = columns[t];
+        c.numeric = sql::isNumericType(f.type);
+        c.descending = terms[t].descending;
+        c.width = size_t(f.length);
+        if (c.numeric)
+            c.numbers.resize(n);
+        else
+            c.text.resize(n * c.width);
     }
+}
 
-    uint32_t seen = 0;
-    Status s = scanRecords(file, n, [&](unsigned part, uint32_t i, const uint8_t *rec) {
-        if (visit)
-            visit(part, i, rec);
-        for (size_t t = 0; t < terms.size(); ++t) {
-            const FieldInfo &f = fields[size_t(terms[t].field)];
-            SortColumn &c = columns[t];
-            if (c.numeric) {
-                double v;
-                c.numbers[i] = sql::fieldNumber(rec + f.offset, f.length, v) ? v : -HUGE_VAL;
-            } else {
-                std::memcpy(c.text.data() + size_t(i) * c.width, rec + f.offset, c.width);
-            }
-        }
-        SortItem &item = items[i];
-        item.index = i;
-        const SortColumn &c0 = columns[0];
-        if (c0.numeric) {
-            item.key[0] = numberKey(c0.numbers[i]);
-            for (size_t w = 1; w < kKeyWords; ++w)
-                item.key[w] = 0;
-        } else {
-            collation.prefixKey(c0.text.data() + size_t(i) * c0.width, c0.width, item.key,
-                                kKeyWords);
-        }
-        if (c0.descending) {
-            for (uint64_t &w : item.key)
-                w = ~w;
-        }
-    }, &seen);
-    if (!s)
-        return s;
-    items.resize(seen);
+// Stores the value of term `t` for `slot` from the field's bytes.
+void storeValue(const FieldInfo &f, SortColumn &c, size_t slot, const uint8_t *value)
+{
+    if (c.numeric) {
+        double v;
+        c.numbers[slot] = sql::fieldNumber(value, f.length, v) ? v : -HUGE_VAL;
+    } else {
+        std::memcpy(c.text.data() + slot * c.width, value, c.width);
+    }
+}
 
+// Fills an item's leading key from the first column's value at its slot.
+void fillKey(const Collation &collation, const SortColumn &c0, SortItem &item)
+{
+    if (c0.numeric) {
+        item.key[0] = numberKey(c0.numbers[item.slot]);
+        for (size_t w = 1; w < kKeyWords; ++w)
+            item.key[w] = 0;
+    } else {
+        collation.prefixKey(c0.text.data() + size_t(item.slot) * c0.width, c0.width, item.key,
+                            kKeyWords);
+    }
+    if (c0.descending) {
+        for (uint64_t &w : item.key)
+            w = ~w;
+    }
+}
+
+// Sorts items (keys filled) by the whole terms; ties by record index.
+void sortItems(const Collation &collation, const std::vector<SortColumn> &columns,
+               std::vector<SortItem> &items)
+{
     // First by the keys held in the items alone (no look into the columns, so the sort
     // stays in cache); ties by record order.
     if (items.size() >= kParallelSortRecords) {
@@ -231,7 +223,7 @@ Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<S
     };
     auto fullLess = [&](const SortItem &a, const SortItem &b) {
         for (const SortColumn &c : columns) {
-            const int cmp = termCompare(c, a.index, b.index);
+            const int cmp = termCompare(c, a.slot, b.slot);
             if (cmp != 0)
                 return cmp < 0;
         }
@@ -245,10 +237,10 @@ Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<S
         if (runEnd - runStart > 1) {
             bool ordered = columns.size() == 1 && c0.numeric;
             if (columns.size() == 1 && !c0.numeric) {
-                const uint8_t *first = c0.text.data() + size_t(items[runStart].index) * c0.width;
+                const uint8_t *first = c0.text.data() + size_t(items[runStart].slot) * c0.width;
                 ordered = true;
                 for (size_t k = runStart + 1; k < runEnd && ordered; ++k) {
-                    const uint8_t *other = c0.text.data() + size_t(items[k].index) * c0.width;
+                    const uint8_t *other = c0.text.data() + size_t(items[k].slot) * c0.width;
                     ordered = std::memcmp(first, other, c0.width) == 0;
                 }
             }
@@ -258,6 +250,41 @@ Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<S
         }
         runStart = runEnd;
     }
+}
+
+} // namespace
+
+Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<SortTerm> &terms,
+                  std::vector<uint32_t> &order, const RecordVisitor &visit)
+{
+    const uint32_t n = file.recordCount();
+    const std::vector<FieldInfo> &fields = file.fields();
+    std::vector<SortColumn> columns;
+    std::vector<SortItem> items;
+    try {
+        prepareColumns(fields, terms, n, columns);
+        items.resize(n);
+    } catch (const std::bad_alloc &) {
+        return sqlerr::noMemory();
+    }
+
+    uint32_t seen = 0;
+    Status s = scanRecords(file, n, [&](unsigned part, uint32_t i, const uint8_t *rec) {
+        if (visit)
+            visit(part, i, rec);
+        for (size_t t = 0; t < terms.size(); ++t) {
+            const FieldInfo &f = fields[size_t(terms[t].field)];
+            storeValue(f, columns[t], i, rec + f.offset);
+        }
+        SortItem &item = items[i];
+        item.index = i;
+        item.slot = i;
+        fillKey(collation, columns[0], item);
+    }, &seen);
+    if (!s)
+        return s;
+    items.resize(seen);
+    sortItems(collation, columns, items);
 
     try {
         order.resize(items.size());
@@ -266,6 +293,78 @@ Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<S
     }
     for (size_t i = 0; i < items.size(); ++i)
         order[i] = items[i].index + 1;
+    return Status::ok();
+}
+
+Status sortMatching(DbfFile &file, const Collation &collation, const std::vector<SortTerm> &terms,
+                    const RecordFilter &accept, std::vector<uint32_t> &rows)
+{
+    const uint32_t n = file.recordCount();
+    const std::vector<FieldInfo> &fields = file.fields();
+    size_t rawWidth = 0;
+    for (const SortTerm &t : terms)
+        rawWidth += size_t(fields[size_t(t.field)].length);
+
+    // Each part keeps its matches' indices and the raw bytes of their sort fields.
+    struct Matches
+    {
+        std::vector<uint32_t> index;
+        std::vector<uint8_t> raw;
+    };
+    Matches parts[kScanParts];
+    std::atomic<bool> outOfMemory{false};
+    Status s = scanRecords(file, n, [&](unsigned part, uint32_t i, const uint8_t *rec) {
+        if (!accept(rec))
+            return;
+        Matches &m = parts[part];
+        try {
+            m.index.push_back(i);
+            for (const SortTerm &t : terms) {
+                const FieldInfo &f = fields[size_t(t.field)];
+                m.raw.insert(m.raw.end(), rec + f.offset, rec + f.offset + f.length);
+            }
+        } catch (const std::bad_alloc &) {
+            outOfMemory = true; // reported after the scan
+        }
+    });
+    if (!s)
+        return s;
+    if (outOfMemory)
+        return sqlerr::noMemory();
+
+    size_t total = 0;
+    for (const Matches &m : parts)
+        total += m.index.size();
+    std::vector<SortColumn> columns;
+    std::vector<SortItem> items;
+    try {
+        prepareColumns(fields, terms, total, columns);
+        items.resize(total);
+        rows.clear();
+        rows.reserve(total);
+    } catch (const std::bad_alloc &) {
+        return sqlerr::noMemory();
+    }
+    // Parts cover ascending ranges, so part by part is record order.
+    size_t slot = 0;
+    for (Matches &m : parts) {
+        for (size_t k = 0; k < m.index.size(); ++k, ++slot) {
+            const uint8_t *raw = m.raw.data() + k * rawWidth;
+            for (size_t t = 0; t < terms.size(); ++t) {
+                const FieldInfo &f = fields[size_t(terms[t].field)];
+                storeValue(f, columns[t], slot, raw);
+                raw += f.length;
+            }
+            SortItem &item = items[slot];
+            item.index = m.index[k];
+            item.slot = uint32_t(slot);
+            fillKey(collation, columns[0], item);
+        }
+        m = Matches();
+    }
+    sortItems(collation, columns, items);
+    for (const SortItem &item : items)
+        rows.push_back(item.index + 1);
     return Status::ok();
 }
 
@@ -401,6 +500,18 @@ Status SqlState::query(dbe_engine *engine, const char *sql, const dbe_param *par
             if (found != t->orders.end()) {
                 order = found->second;
                 s = scanRecords(*t->file, n, select);
+            } else if (where) {
+                // No order to reuse: sorting only the matches is far cheaper than
+                // ordering the whole table; the full order is built by a statement
+                // without a condition.
+                s = sortMatching(*t->file, t->collation, terms, [&](const uint8_t *rec) {
+                    return rec[0] != dbf::kDeletedFlag && where->test(rec) == sql::Tri::True;
+                }, cursor->rows);
+                if (!s)
+                    return s;
+                out = cursor.get();
+                m_cursors.insert(cursor.release());
+                return Status::ok();
             } else {
                 auto built = std::make_shared<std::vector<uint32_t>>();
                 s = buildOrder(*t->file, t->collation, terms, *built, select);

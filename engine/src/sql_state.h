@@ -72,6 +72,13 @@ using RecordVisitor = std::function<void(unsigned part, uint32_t index, const ui
 Status buildOrder(DbfFile &file, const Collation &collation, const std::vector<SortTerm> &terms,
                   std::vector<uint32_t> &order, const RecordVisitor &visit = {});
 
+// Record numbers (from 1) of the records `accept` takes, ordered by the terms; ties keep
+// record order, as in buildOrder. Only the matches are sorted. `accept` is called from two
+// threads at once for a large table, for distinct records.
+using RecordFilter = std::function<bool(const uint8_t *record)>;
+Status sortMatching(DbfFile &file, const Collation &collation, const std::vector<SortTerm> &terms,
+                    const RecordFilter &accept, std::vector<uint32_t> &rows);
+
 } // namespace dbe
 
 // The read-only result of a statement: record numbers in the statement's order. Cells are

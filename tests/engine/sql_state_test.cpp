@@ -190,6 +190,23 @@ TEST_F(SqlQuery, WithoutOrderKeepsRecordOrder)
     EXPECT_EQ(got, names({"Иванов Иван", "иванов Сергей", "Егоров Ян"}));
 }
 
+TEST_F(SqlQuery, FilteredOrderIsTheSameBeforeAndAfterTheWholeTableIsOrdered)
+{
+    // The first filtered search sorts its matches alone; after a full list the engine
+    // filters the table's order instead. Equal names keep record order either way.
+    const std::string filtered = select() + "where kab > 0\nORDER BY FIO";
+    const std::vector<std::string> want = {"106", "108", "102", "107", "101", "109", "104"};
+    std::vector<std::string> got, all;
+    ASSERT_EQ(run(filtered, got, "NVNUTR"), DBE_OK);
+    EXPECT_EQ(got, want);
+    ASSERT_EQ(run(select() + "ORDER BY FIO", all, "NVNUTR"), DBE_OK);
+    ASSERT_EQ(all.size(), 8u);
+    ASSERT_EQ(run(filtered, got, "NVNUTR"), DBE_OK);
+    EXPECT_EQ(got, want);
+    ASSERT_EQ(run(select() + "where kab=12 order by OTDEL desc, FIO", got, "NVNUTR"), DBE_OK);
+    EXPECT_EQ(got, (std::vector<std::string>{"108", "104", "101"}));
+}
+
 TEST_F(SqlQuery, OrdersByNumbersDescendingAndSeveralFields)
 {
     std::vector<std::string> got;
