@@ -155,9 +155,11 @@ extern "C" DBE_EXPORT int dbe_cursor_text(dbe_cursor *cursor, int64_t row, int f
     try {
         if (cursor->recordNo != recno) {
             cursor->recordNo = 0;
-            dbe::Status s = file.readRecord(recno, cursor->record);
-            if (!s)
-                return engine->report(s);
+            if (!cursor->mapping || !file.copyRecord(*cursor->mapping, recno, cursor->record)) {
+                dbe::Status s = file.readRecord(recno, cursor->record);
+                if (!s)
+                    return engine->report(s);
+            }
             cursor->recordNo = recno;
         }
         const dbe::FieldInfo &f = file.fields()[size_t(cursor->fields[size_t(field)])];

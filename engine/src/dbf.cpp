@@ -309,6 +309,25 @@ Status DbfFile::readRecord(uint32_t recno, std::vector<uint8_t> &record)
     return Status::ok();
 }
 
+std::unique_ptr<FileMapping> DbfFile::mapRecords(uint32_t count)
+{
+    return m_file->map(size_t(m_headerLength) + size_t(count) * m_recordLength);
+}
+
+bool DbfFile::copyRecord(const FileMapping &mapping, uint32_t recno,
+                         std::vector<uint8_t> &record) const
+{
+    if (recno == 0)
+        return false;
+    record.resize(m_recordLength);
+    if (!mapping.copy(uint64_t(m_headerLength) + uint64_t(recno - 1) * m_recordLength,
+                      record.data(), m_recordLength))
+        return false;
+    // Past a shortened file's end its last page reads as zeros: a record whose last byte
+    // lies there ends in a zero. A record that truly ends in one is merely read again.
+    return record.back() != 0;
+}
+
 Status DbfFile::lockRecord(uint32_t recno)
 {
     if (!writable())

@@ -91,6 +91,13 @@ public:
                        uint32_t &got);
     // Reads one record by number (from 1). DBE_NOTFOUND when the file does not hold it.
     Status readRecord(uint32_t recno, std::vector<uint8_t> &record);
+    // The header and the first `count` records mapped for reading (see copyRecord), or
+    // null when the file cannot be mapped.
+    std::unique_ptr<FileMapping> mapRecords(uint32_t count);
+    // Copies record `recno` (from 1) out of a mapping of this file. False when the mapping
+    // does not hold it or may have lost it (the file was shortened meanwhile):
+    // the caller then reads it with readRecord, which tells what the file holds now.
+    bool copyRecord(const FileMapping &mapping, uint32_t recno, std::vector<uint8_t> &record) const;
 
     // ---- Writing (the table API). All need writable(); else DBE_READONLY. ----
 

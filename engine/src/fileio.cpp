@@ -1,11 +1,16 @@
 #include "fileio.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csetjmp>
+#include <csignal>
 #include <cstring>
+#include <mutex>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +19,70 @@
 namespace dbe {
 
 namespace {
+
+// A bus error while copying from a mapping (the file was shortened under it) jumps back
+// to the copy, which then reports the bytes missing. The handler is installed while any
+// mapping lives and the previous one restored after the last, so a module unloaded later
+// leaves no handler behind. SA_NODEFER keeps SIGBUS unblocked after the jump, so the jump
+// buffer needs no saved signal mask (no call into the system per copy).
+thread_local sigjmp_buf *t_copyJump = nullptr;
+
+std::mutex g_busMutex;
+size_t g_busUsers = 0;
+struct sigaction g_previousBus;
+
+void onBusError(int sig, siginfo_t *info, void *context)
+{
+    if (sigjmp_buf *jump = t_copyJump) {
+        t_copyJump = nullptr;
+        siglongjmp(*jump, 1);
+    }
+    // Not a copy of ours: as the previous handler would.
+    if (g_previousBus.sa_flags & SA_SIGINFO) {
+        if (g_previousBus.sa_sigaction) {
+            g_previousBus.sa_sigaction(sig, info, context);
+            return;
+        }
+    } else if (g_previousBus.sa_handler != SIG_DFL && g_previousBus.sa_handler != SIG_IGN) {
+        g_previousBus.sa_handler(sig);
+        return;
+    }
+    // Default: the faulting access repeats and ends the process as it would have.
+    signal(SIGBUS, SIG_DFL);
+}
+
+void holdBusHandler()
+{
+    std::lock_guard<std::mutex> lock(g_busMutex);
+    if (g_busUsers++ > 0)
+        return;
+    struct sigaction sa = {};
+    sa.sa_sigaction = onBusError;
+    sa.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGBUS, &sa, &g_previousBus);
+}
+
+void releaseBusHandler()
+{
+    std::lock_guard<std::mutex> lock(g_busMutex);
+    if (--g_busUsers == 0)
+        sigaction(SIGBUS, &g_previousBus, nullptr);
+}
+
+// Kept out of line so the jump buffer's frame is live for the whole copy.
+[[gnu::noinline]] bool guardedCopy(void *dst, const void *src, size_t n)
+{
+    sigjmp_buf jump;
+    if (sigsetjmp(jump, 0) != 0)
+        return false;
+    t_copyJump = &jump;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    std::memcpy(dst, src, n);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    t_copyJump = nullptr;
+    return true;
+}
 
 class PosixFile : public File
 {
@@ -123,6 +192,16 @@ public:
     }
 
     bool writable() const override { return m_writable; }
+
+    std::unique_ptr<FileMapping> map(size_t length) override
+    {
+        if (length == 0)
+            return nullptr;
+        void *data = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, m_fd, 0);
+        if (data == MAP_FAILED)
+            return nullptr;
+        return std::make_unique<FileMapping>(data, length);
+    }
 
 private:
     int m_fd;
@@ -463,6 +542,25 @@ std::vector<uint8_t> MemFileSystem::get(const std::string &path) const
 {
     auto it = m_files.find(path);
     return it == m_files.end() ? std::vector<uint8_t>() : it->second->bytes;
+}
+
+FileMapping::FileMapping(const void *data, size_t size)
+    : m_data(static_cast<const uint8_t *>(data)), m_size(size)
+{
+    holdBusHandler();
+}
+
+FileMapping::~FileMapping()
+{
+    ::munmap(const_cast<uint8_t *>(m_data), m_size);
+    releaseBusHandler();
+}
+
+bool FileMapping::copy(uint64_t offset, void *buf, size_t n) const
+{
+    if (offset > m_size || n > m_size - offset)
+        return false;
+    return guardedCopy(buf, m_data + offset, n);
 }
 
 } // namespace dbe

@@ -32,6 +32,29 @@ enum class OpenMode {
 
 enum class LockResult { Acquired, Busy, Failed };
 
+// A read-only mapping of the start of a file: bytes are copied out of it without a call
+// into the system. When another program shortens the file, the bytes that are gone are
+// reported missing instead of faulting the process (a bus error while copying is caught).
+class FileMapping
+{
+public:
+    // Takes over a mapping made with mmap.
+    FileMapping(const void *data, size_t size);
+    ~FileMapping();
+    FileMapping(const FileMapping &) = delete;
+    FileMapping &operator=(const FileMapping &) = delete;
+
+    size_t size() const { return m_size; }
+    // Copies n bytes at offset into buf. False when they lie past the mapping or the file
+    // no longer holds them; buf may then be partly written. Bytes of the last page past the
+    // file's end read as zeros, so a caller that must know checks what it copied.
+    bool copy(uint64_t offset, void *buf, size_t n) const;
+
+private:
+    const uint8_t *m_data;
+    size_t m_size;
+};
+
 // One open file. Offsets are absolute. Every function is safe when the file has been
 // shortened or replaced by another process meanwhile: reads then come back short.
 class File
@@ -57,6 +80,14 @@ public:
     virtual bool lockedByOther(uint64_t offset, uint64_t length) = 0;
 
     virtual bool writable() const = 0;
+
+    // The file's first `length` bytes mapped for reading, or null when it cannot be mapped
+    // (the caller reads with readAt instead).
+    virtual std::unique_ptr<FileMapping> map(size_t length)
+    {
+        (void)length;
+        return nullptr;
+    }
 };
 
 class FileSystem

@@ -368,6 +368,18 @@ Status sortMatching(DbfFile &file, const Collation &collation, const std::vector
     return Status::ok();
 }
 
+namespace {
+
+// The counted records mapped for the cursor's cell reads, when it has rows. A cursor
+// without a mapping reads each record from the file.
+std::unique_ptr<FileMapping> mapRows(DbfFile &file, const std::vector<uint32_t> &rows,
+                                     uint32_t count)
+{
+    return rows.empty() ? nullptr : file.mapRecords(count);
+}
+
+} // namespace
+
 SqlState::~SqlState()
 {
     for (dbe_cursor *c : m_cursors)
@@ -509,6 +521,7 @@ Status SqlState::query(dbe_engine *engine, const char *sql, const dbe_param *par
                 }, cursor->rows);
                 if (!s)
                     return s;
+                cursor->mapping = mapRows(*t->file, cursor->rows, n);
                 out = cursor.get();
                 m_cursors.insert(cursor.release());
                 return Status::ok();
@@ -538,6 +551,7 @@ Status SqlState::query(dbe_engine *engine, const char *sql, const dbe_param *par
         return sqlerr::noMemory();
     }
     cursor->rows.shrink_to_fit();
+    cursor->mapping = mapRows(*t->file, cursor->rows, n);
     out = cursor.get();
     m_cursors.insert(cursor.release());
     return Status::ok();

@@ -82,13 +82,14 @@ Status sortMatching(DbfFile &file, const Collation &collation, const std::vector
 } // namespace dbe
 
 // The read-only result of a statement: record numbers in the statement's order. Cells are
-// read from the file when asked.
+// read from the file when asked: copied from a mapping of it, or read when that fails.
 struct dbe_cursor
 {
     dbe_engine *engine = nullptr;
     std::shared_ptr<dbe::SqlTable> table; // keeps the file open while the cursor lives
     std::vector<int> fields;              // the selected fields' indices in the table
     std::vector<uint32_t> rows;           // record numbers, from 1
+    std::unique_ptr<dbe::FileMapping> mapping; // the records counted at query time, or null
     std::vector<uint8_t> record;          // the last record read, for its other cells
     uint32_t recordNo = 0;                // which record `record` holds, 0 none
     std::string text;                     // scratch for a cell's display text

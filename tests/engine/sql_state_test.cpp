@@ -365,6 +365,43 @@ TEST_F(SqlQuery, SelectedFieldsOnly)
     dbe_cursor_close(cursor);
 }
 
+TEST_F(SqlQuery, CursorOverAFileShortenedMeanwhileReportsTheLostRecords)
+{
+    // Enough records to span several pages, so some lost ones lie wholly past the new
+    // end of the file and one shares the last page with what is left.
+    std::vector<Row> rows;
+    for (int i = 1; i <= 400; ++i)
+        rows.push_back({{"Name " + std::to_string(i), "", "", "", std::to_string(i), "", ""}});
+    writeTable(m_path, rows, dbe::kCodePage1251);
+    dbe_cursor *cursor = nullptr;
+    ASSERT_EQ(dbe_query(m_engine, select().c_str(), nullptr, 0, &cursor), DBE_OK);
+    ASSERT_EQ(dbe_cursor_row_count(cursor), 400);
+    char buf[64];
+    size_t len = 0;
+    ASSERT_EQ(dbe_cursor_text(cursor, 399, 4, buf, sizeof buf, &len), DBE_OK);
+    EXPECT_EQ(std::string(buf, len), "400");
+
+    std::unique_ptr<dbe::DbfFile> file;
+    ASSERT_TRUE(dbe::DbfFile::open(m_path, false, file));
+    const uint64_t keep = file->headerLength() + 10 * uint64_t(file->recordLength());
+    file.reset();
+    std::filesystem::resize_file(m_path, keep + 7); // ten records and a piece of one
+
+    struct Case
+    {
+        int64_t row;
+        int rc;
+    };
+    for (const Case &c : {Case{9, DBE_OK}, Case{10, DBE_NOTFOUND}, Case{11, DBE_NOTFOUND},
+                          Case{250, DBE_NOTFOUND}, Case{399, DBE_NOTFOUND}, Case{0, DBE_OK}}) {
+        EXPECT_EQ(dbe_cursor_text(cursor, c.row, 4, buf, sizeof buf, &len), c.rc) << c.row;
+        if (c.rc == DBE_OK) {
+            EXPECT_EQ(std::string(buf, len), std::to_string(c.row + 1));
+        }
+    }
+    dbe_cursor_close(cursor);
+}
+
 TEST_F(SqlQuery, CloseFreesCursorsLeftOpen)
 {
     dbe_cursor *a = nullptr, *b = nullptr;
