@@ -122,8 +122,10 @@ DBE_EXPORT int dbe_cursor_text(dbe_cursor *cursor, int64_t row, int field, char 
 
 /* Opens a table file shared. Writable when the file can be written, else read-only
  * without an error (see dbe_table_readonly). A path without a folder is relative to the
- * current folder; when the exact name is missing, a name that differs only in letter
- * case is used. */
+ * current folder. Like all text here a path is 1251; the file is found under the UTF-8
+ * form of the path, else under the bytes as given, else under a name that differs only in
+ * letter case (Latin or Cyrillic). The same holds for every call that takes a path and
+ * for the tables named in statements. */
 DBE_EXPORT int dbe_table_open(dbe_engine *engine, const char *path, dbe_table **out);
 DBE_EXPORT void dbe_table_close(dbe_table *table); /* releases every lock it holds */
 DBE_EXPORT int dbe_table_readonly(dbe_table *table); /* 1 read-only, 0 writable */

@@ -30,4 +30,12 @@ int codePageOfCpgText(std::string_view text);
 // stored there.
 bool fromCp1251(int codePage, std::string_view in, std::string &out);
 
+// 1251 text as UTF-8 (ASCII stays as it is); every 1251 byte has a UTF-8 form.
+std::string utf8FromCp1251(std::string_view text);
+// UTF-8 text as 1251; false (out unchanged) when the text is not UTF-8 or holds a
+// character that 1251 lacks.
+bool cp1251FromUtf8(std::string_view text, std::string &out);
+// True when the text is well-formed UTF-8 (ASCII included).
+bool isUtf8(std::string_view text);
+
 } // namespace dbe

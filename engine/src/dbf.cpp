@@ -165,7 +165,7 @@ Status DbfFile::open(FileSystem &fs, const std::string &path, bool wantWrite,
 {
     std::unique_ptr<DbfFile> table(new DbfFile());
     table->m_fs = &fs;
-    table->m_path = resolveCase(fs, path);
+    table->m_path = resolvePath(fs, path);
     Status s;
     if (wantWrite && fs.canWrite(table->m_path)) {
         s = fs.open(table->m_path, OpenMode::ReadWrite, table->m_file);
@@ -183,7 +183,7 @@ Status DbfFile::open(FileSystem &fs, const std::string &path, bool wantWrite,
     int cp = codePageOfLanguageDriver(table->m_languageDriver);
     if (cp == 0) {
         std::unique_ptr<File> cpg;
-        if (fs.open(resolveCase(fs, cpgPathOf(table->m_path)), OpenMode::ReadOnly, cpg)) {
+        if (fs.open(resolvePath(fs, cpgPathOf(path)), OpenMode::ReadOnly, cpg)) {
             char text[64];
             size_t got = 0;
             if (cpg->readAt(0, text, sizeof text, got))

@@ -42,9 +42,9 @@ public:
     DbfFile(const DbfFile &) = delete;
     DbfFile &operator=(const DbfFile &) = delete;
 
-    // Opens a table file. The path's name is matched without regard to letter case when
-    // the exact name is missing; a path without a folder is relative to the current
-    // folder. With wantWrite the file opens for writing when it can be written, else
+    // Opens a table file. The path is 1251 text, found on disk as resolvePath() tells (its
+    // UTF-8 form, the bytes as given, or a name differing only in letter case); a path
+    // without a folder is relative to the current folder. With wantWrite the file opens for writing when it can be written, else
     // read-only without an error (see writable()). Failures: DBE_NOTFOUND (no such file),
     // DBE_IOERR, DBE_CORRUPT (not a dBASE table, or a damaged header; the message says
     // what is wrong). On success `out` owns the new object. `fs` must outlive it.
@@ -52,7 +52,7 @@ public:
     static Status open(FileSystem &fs, const std::string &path, bool wantWrite,
                        std::unique_ptr<DbfFile> &out);
 
-    // The path as opened (after the letter-case match).
+    // The path on disk as opened (UTF-8, after the letter-case match).
     const std::string &path() const { return m_path; }
     bool writable() const;
 

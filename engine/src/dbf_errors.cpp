@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fileio.h"
+
 namespace dbe::dbferr {
 
 namespace {
-std::string inTable(const std::string &path) { return "Table: " + path; }
+std::string inTable(const std::string &path) { return "Table: " + shownPath(path); }
 } // namespace
 
 Status notFound(const std::string &path)
@@ -264,7 +266,10 @@ std::string more(int count, const std::string &what)
 }
 std::string moreBadFlags() { return "records with an invalid deleted flag"; }
 std::string moreNotNumbers() { return "non-numeric values"; }
-std::string keptOriginal(const std::string &backup) { return "Kept the original as " + backup + "."; }
+std::string keptOriginal(const std::string &backup)
+{
+    return "Kept the original as " + shownPath(backup) + ".";
+}
 std::string mendedRecordLength(uint32_t length)
 {
     return "Mended: the record length is now " + num(length) + ".";

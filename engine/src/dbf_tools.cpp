@@ -227,11 +227,11 @@ Status createTable(FileSystem &fs, const std::string &path, const std::vector<Fi
         return dbferr::recordTooWide();
     const std::vector<uint8_t> bytes = emptyTableBytes(fields, uint8_t(languageDriver));
 
-    const std::string target = resolveCase(fs, path);
+    const std::string target = resolvePath(fs, path);
     FileStat st;
     const bool exists = fs.stat(target, st).isOk();
     if (!exists)
-        return writeWhole(fs, path, bytes, OpenMode::CreateNew);
+        return writeWhole(fs, target, bytes, OpenMode::CreateNew);
     if (!overwrite)
         return dbferr::exists(target);
     TempFile temp(fs, tempPathFor(target, "new"));
@@ -249,7 +249,7 @@ Status checkTable(FileSystem &fs, const std::string &path, bool repair,
                   const std::function<void(const std::string &)> &report, int &problems)
 {
     problems = 0;
-    const std::string target = resolveCase(fs, path);
+    const std::string target = resolvePath(fs, path);
     std::unique_ptr<File> file;
     Status s = fs.open(target, repair ? OpenMode::ReadWrite : OpenMode::ReadOnly, file);
     if (!s) {

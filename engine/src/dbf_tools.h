@@ -1,6 +1,7 @@
 #pragma once
 
-// Whole-file operations on tables: create, check (and repair), pack.
+// Whole-file operations on tables: create, check (and repair), pack. Paths are 1251 text,
+// found on disk as resolvePath() tells.
 
 #include <functional>
 #include <string>

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "codepage.h"
 #include "dbf_errors.h"
 
 namespace dbe {
@@ -300,20 +301,84 @@ public:
     bool canWrite(const std::string &path) override { return ::access(path.c_str(), W_OK) == 0; }
 };
 
-bool equalsNoCase(const std::string &a, const std::string &b)
+// A 1251 byte in capitals: Latin, Russian and the other Cyrillic letters 1251 holds.
+uint8_t upper1251(uint8_t b)
+{
+    if (b >= 'a' && b <= 'z')
+        return uint8_t(b - 'a' + 'A');
+    if (b >= 0xE0)
+        return uint8_t(b - 0x20); // а..я
+    switch (b) {
+    case 0xB8: return 0xA8; // ё
+    case 0x90: return 0x80; // ђ
+    case 0x83: return 0x81; // ѓ
+    case 0x9A: return 0x8A; // љ
+    case 0x9C: return 0x8C; // њ
+    case 0x9D: return 0x8D; // ќ
+    case 0x9E: return 0x8E; // ћ
+    case 0x9F: return 0x8F; // џ
+    case 0xA2: return 0xA1; // ў
+    case 0xBC: return 0xA3; // ј
+    case 0xB4: return 0xA5; // ґ
+    case 0xBA: return 0xAA; // є
+    case 0xBF: return 0xAF; // ї
+    case 0xB3: return 0xB2; // і
+    case 0xBE: return 0xBD; // ѕ
+    default: return b;
+    }
+}
+
+bool equalsNoCase1251(const std::string &a, const std::string &b)
 {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = x - 'a' + 'A';
-        if (y >= 'a' && y <= 'z')
-            y = y - 'a' + 'A';
-        if (x != y)
+        if (upper1251(uint8_t(a[i])) != upper1251(uint8_t(b[i])))
             return false;
     }
     return true;
+}
+
+// A file name as 1251 text: a UTF-8 name converted, any other bytes taken as 1251.
+std::string nameAs1251(const std::string &name)
+{
+    std::string text;
+    return cp1251FromUtf8(name, text) ? text : name;
+}
+
+// An entry of the folder whose name equals `name` but for letter case; "" when there is
+// none. Both names are compared as 1251 text, so a caller that already gave the UTF-8
+// form is served too.
+std::string matchNoCase(FileSystem &fs, const std::string &folder, const std::string &name)
+{
+    std::vector<std::string> names;
+    if (!fs.list(folder, names).isOk())
+        return std::string();
+    const std::string wanted = nameAs1251(name);
+    for (const std::string &candidate : names) {
+        if (equalsNoCase1251(nameAs1251(candidate), wanted))
+            return folder + candidate;
+    }
+    return std::string();
+}
+
+// The first of the forms that exists; else a letter-case match in the folder of each form
+// in turn; else the first form.
+std::string resolveIn(FileSystem &fs, const std::vector<std::string> &forms, const std::string &path)
+{
+    FileStat st;
+    for (const std::string &form : forms) {
+        if (fs.stat(form, st).isOk())
+            return form;
+    }
+    if (!nameOf(path).empty()) {
+        for (const std::string &form : forms) {
+            const std::string found = matchNoCase(fs, folderOf(form), nameOf(path));
+            if (!found.empty())
+                return found;
+        }
+    }
+    return forms.front();
 }
 
 } // namespace
@@ -336,24 +401,19 @@ std::string nameOf(const std::string &path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string resolveCase(FileSystem &fs, const std::string &path)
+std::string resolvePath(FileSystem &fs, const std::string &path)
 {
-    FileStat st;
-    if (fs.stat(path, st).isOk())
-        return path;
-    const std::string folder = folderOf(path);
-    const std::string name = nameOf(path);
-    if (name.empty())
-        return path;
-    std::vector<std::string> names;
-    if (!fs.list(folder, names).isOk())
-        return path;
-    for (const std::string &candidate : names) {
-        if (equalsNoCase(candidate, name))
-            return folder + candidate;
-    }
-    return path;
+    // A path that is UTF-8 already came in the disk's own form (real 1251 text with
+    // Cyrillic letters is next to never UTF-8); else its UTF-8 form comes first.
+    const std::string converted = utf8FromCp1251(path);
+    if (converted == path)
+        return resolveIn(fs, {path}, path);
+    if (isUtf8(path))
+        return resolveIn(fs, {path, converted}, path);
+    return resolveIn(fs, {converted, path}, path);
 }
+
+std::string shownPath(const std::string &diskPath) { return nameAs1251(diskPath); }
 
 // ---- In-memory files ---------------------------------------------------------------
 

@@ -155,8 +155,16 @@ private:
 std::string folderOf(const std::string &path);
 std::string nameOf(const std::string &path);
 
-// The path itself when it exists, else an entry of its folder whose name differs only in
-// ASCII letter case (the first in folder order), else the path unchanged.
-std::string resolveCase(FileSystem &fs, const std::string &path);
+// The path on disk of a path as callers of the engine give it, in 1251. File names on disk
+// are UTF-8, so the UTF-8 form is tried first, then the bytes as given (a name written in
+// 1251 by some other tool). When neither exists, an entry of the folder (in either form)
+// whose name differs only in letter case, Latin or Cyrillic, is taken (the first in folder
+// order). When nothing matches, the UTF-8 form: where a new file goes. A path that is
+// UTF-8 already (a caller that encoded it for the disk) is tried as it is first.
+std::string resolvePath(FileSystem &fs, const std::string &path);
+
+// A path on disk as text for a message, which callers read as 1251: a UTF-8 name is
+// converted back, bytes that are not UTF-8 (already 1251) stay as they are.
+std::string shownPath(const std::string &diskPath);
 
 } // namespace dbe

@@ -13,7 +13,6 @@
 #include "sql_errors.h"
 #include "sql_eval.h"
 #include "sql_parser.h"
-#include "sql_path.h"
 
 namespace dbe {
 
@@ -410,13 +409,8 @@ Status SqlState::table(const std::string &path, std::shared_ptr<SqlTable> &out)
         }
         // Replaced, gone or re-laid out: open it anew below; cursors keep the old one.
     }
-    // The file system names files in UTF-8; a file whose name holds the 1251 bytes
-    // themselves is still found, and a missing one is reported with the path as written.
     std::unique_ptr<DbfFile> file;
-    const std::string utf8 = utf8FromCp1251(path);
-    Status s = DbfFile::open(utf8, false, file);
-    if (!s && s.code() == DBE_NOTFOUND && utf8 != path)
-        s = DbfFile::open(path, false, file);
+    Status s = DbfFile::open(path, false, file);
     if (!s)
         return s;
     auto t = std::make_shared<SqlTable>();

@@ -20,6 +20,7 @@
 #include "dbf_format.h"
 #include "dbf_builder.h"
 #include "engine_fixture.h"
+#include "sql_test_util.h"
 
 using namespace dbetest;
 
@@ -572,6 +573,147 @@ TEST_F(TableApiTest, TableShortenedOrReplacedWhileOpenNeverCrashesAReader)
     ASSERT_EQ(dbe_table_live_count(reader, &n), DBE_OK);
     EXPECT_EQ(n, 1u);
     dbe_table_close(reader);
+}
+
+} // namespace
+
+// ---- Paths with Cyrillic letters: callers give 1251 text, the disk names files in UTF-8. ----
+
+namespace {
+
+struct CyrillicPathCase
+{
+    const char *name;
+    const char *onDisk;  // folder/file under the test folder, UTF-8
+    bool diskIn1251;     // the names on disk hold the 1251 bytes themselves
+    const char *asked;   // the path the caller gives, written here in UTF-8
+    bool askedInUtf8;    // passed as written, not in 1251 (a caller that encodes for the disk)
+};
+
+class CyrillicPathTest : public ::testing::TestWithParam<CyrillicPathCase>
+{
+protected:
+    // The table on disk: two live entries and a deleted one. Returns its path on disk.
+    std::filesystem::path writeTable()
+    {
+        const CyrillicPathCase &c = GetParam();
+        const std::string onDisk = c.diskIn1251 ? cp1251(c.onDisk) : std::string(c.onDisk);
+        const std::filesystem::path file = dir.path() / onDisk;
+        std::filesystem::create_directories(file.parent_path());
+        DbfSpec spec;
+        spec.fields = {{"FIO", 'C', 20}};
+        spec.records = {record(spec.fields, {"Ёлкин"}), record(spec.fields, {"Жуков"}, true),
+                        record(spec.fields, {"Яковлев"})};
+        writeFile(file, build(spec));
+        return file;
+    }
+    std::string asked() const
+    {
+        const CyrillicPathCase &c = GetParam();
+        return dir.path().string() + "/" + (c.askedInUtf8 ? std::string(c.asked) : cp1251(c.asked));
+    }
+
+    TempDir dir;
+    TestEngine engine;
+};
+
+TEST_P(CyrillicPathTest, OpenCheckPackAndQueryFindTheTable)
+{
+    const std::filesystem::path file = writeTable();
+    const std::string path = asked();
+
+    dbe_table *t = nullptr;
+    ASSERT_EQ(dbe_table_open(engine, path.c_str(), &t), DBE_OK) << engine.errmsg();
+    uint32_t count = 0;
+    EXPECT_EQ(dbe_table_refresh(t, &count), DBE_OK);
+    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(text(t, 1, 0), cp1251("Ёлкин"));
+    dbe_table_close(t);
+
+    int problems = -1;
+    EXPECT_EQ(dbe_table_check(engine, path.c_str(), 0, nullptr, nullptr, &problems), DBE_OK)
+        << engine.errmsg();
+    EXPECT_EQ(problems, 0);
+
+    ASSERT_EQ(dbe_table_pack(engine, path.c_str()), DBE_OK) << engine.errmsg();
+    EXPECT_TRUE(std::filesystem::exists(file.string() + ".bak")) << "the original beside the table";
+
+    dbe_cursor *cursor = nullptr;
+    ASSERT_EQ(dbe_query(engine, ("select * from '" + path + "' order by FIO").c_str(), nullptr, 0,
+                        &cursor),
+              DBE_OK)
+        << engine.errmsg();
+    EXPECT_EQ(dbe_cursor_row_count(cursor), 2) << "the packed table";
+    dbe_cursor_close(cursor);
+
+    // Nothing new appeared under another spelling of the name.
+    size_t entries = 0;
+    for (const auto &e : std::filesystem::directory_iterator(file.parent_path())) {
+        (void)e;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2u) << "the table and its .bak";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, CyrillicPathTest,
+    ::testing::Values(
+        CyrillicPathCase{"FolderAsWritten", "Справочник/Telbase.dbf", false,
+                         "Справочник/Telbase.dbf", false},
+        CyrillicPathCase{"FileNameInOtherCase", "Справочник/Телефоны.dbf", false,
+                         "Справочник/ТЕЛЕФОНЫ.DBF", false},
+        CyrillicPathCase{"YoInOtherCase", "Отдел кадров/ёлки.dbf", false, "Отдел кадров/ЁЛКИ.dbf",
+                         false},
+        CyrillicPathCase{"NamesOnDiskIn1251", "Справочник/Телефоны.dbf", true,
+                         "Справочник/Телефоны.dbf", false},
+        CyrillicPathCase{"NamesOnDiskIn1251OtherCase", "Справочник/Телефоны.dbf", true,
+                         "Справочник/телефоны.DBF", false},
+        CyrillicPathCase{"AskedInUtf8", "Справочник/Телефоны.dbf", false,
+                         "Справочник/Телефоны.dbf", true},
+        CyrillicPathCase{"AskedInUtf8OtherCase", "Справочник/Телефоны.dbf", false,
+                         "Справочник/ТЕЛЕФОНЫ.dbf", true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CyrillicPath, CreateWritesTheUtf8NameAndMessagesNameThe1251Path)
+{
+    TempDir dir;
+    TestEngine engine;
+    const std::filesystem::path folder = dir.path() / "Справочник";
+    std::filesystem::create_directories(folder);
+    const std::string path = dir.path().string() + "/" + cp1251("Справочник/Телефоны.dbf");
+    auto descs = directoryDescs();
+    ASSERT_EQ(dbe_table_create(engine, path.c_str(), descs.data(), int(descs.size()),
+                               DBE_LDID_1251, 0),
+              DBE_OK)
+        << engine.errmsg();
+    EXPECT_TRUE(std::filesystem::exists(folder / "Телефоны.dbf"));
+
+    // The same name in capitals is the same table.
+    const std::string upper = dir.path().string() + "/" + cp1251("Справочник/ТЕЛЕФОНЫ.DBF");
+    EXPECT_EQ(dbe_table_create(engine, upper.c_str(), descs.data(), int(descs.size()),
+                               DBE_LDID_1251, 0),
+              DBE_EXISTS);
+    EXPECT_NE(engine.errmsg().find(path), std::string::npos) << engine.errmsg();
+    EXPECT_EQ(dbe_table_create(engine, upper.c_str(), descs.data(), int(descs.size()),
+                               DBE_LDID_1251, 1),
+              DBE_OK)
+        << engine.errmsg();
+    size_t entries = 0;
+    for (const auto &e : std::filesystem::directory_iterator(folder)) {
+        EXPECT_EQ(e.path().filename(), "Телефоны.dbf") << "overwritten in place, no second file";
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u);
+
+    // A missing table is named in 1251, as the caller wrote it, whichever call is asked.
+    const std::string missing = dir.path().string() + "/" + cp1251("Справочник/Нет такой.dbf");
+    dbe_table *t = nullptr;
+    EXPECT_EQ(dbe_table_open(engine, missing.c_str(), &t), DBE_NOTFOUND);
+    EXPECT_NE(engine.errmsg().find(missing), std::string::npos) << engine.errmsg();
+    EXPECT_EQ(dbe_table_check(engine, missing.c_str(), 0, nullptr, nullptr, nullptr), DBE_NOTFOUND);
+    EXPECT_NE(engine.errmsg().find(missing), std::string::npos) << engine.errmsg();
+    EXPECT_EQ(dbe_table_pack(engine, missing.c_str()), DBE_NOTFOUND);
+    EXPECT_NE(engine.errmsg().find(missing), std::string::npos) << engine.errmsg();
 }
 
 } // namespace

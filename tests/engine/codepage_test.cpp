@@ -77,4 +77,44 @@ TEST(CodePage, LanguageDriverBytes)
     EXPECT_EQ(dbe::codePageOfLanguageDriver(0x57), 0);
 }
 
+TEST(CodePage, EveryByteRoundTripsThroughUtf8)
+{
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, char(b));
+        std::string back;
+        ASSERT_TRUE(dbe::cp1251FromUtf8(dbe::utf8FromCp1251(one), back)) << b;
+        EXPECT_EQ(back, one) << b;
+    }
+    EXPECT_EQ(dbe::utf8FromCp1251("\xd1\xef\xf0\xe0\xe2\xea\xe0"), "Справка");
+    EXPECT_EQ(dbe::utf8FromCp1251("\xa8\xb8\xb9"), "Ёё№");
+}
+
+struct NotUtf8Case
+{
+    const char *name;
+    const char *text;
+};
+
+class NotUtf8Test : public ::testing::TestWithParam<NotUtf8Case>
+{
+};
+
+// Such a name on disk is taken as 1251 bytes, so it must not pass as UTF-8.
+TEST_P(NotUtf8Test, IsRefusedAndLeavesTheOutputAlone)
+{
+    std::string out = "kept";
+    EXPECT_FALSE(dbe::cp1251FromUtf8(GetParam().text, out));
+    EXPECT_EQ(out, "kept");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, NotUtf8Test,
+    ::testing::Values(NotUtf8Case{"Raw1251", "\xd1\xef\xf0\xe0\xe2\xea\xe0"},
+                      NotUtf8Case{"CutShort", "\xd0"}, NotUtf8Case{"CutInThree", "ab\xe2\x84"},
+                      NotUtf8Case{"StrayContinuation", "\x80"},
+                      NotUtf8Case{"Overlong", "\xc1\x81"},
+                      NotUtf8Case{"NotIn1251", "\xe4\xb8\xad"}, // a Chinese character
+                      NotUtf8Case{"FourBytes", "\xf0\x9f\x98\x80"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace
