@@ -10,7 +10,8 @@ QString ApplicationTitleOf(const QString &programFilePath)
         name.truncate(dot);
     if (name.isEmpty())
         return name;
-    return name.left(1).toUpper() + name.mid(1).toLower();
+    // The first character stays as it is written; only the later ones are lowered.
+    return name.left(1) + name.mid(1).toLower();
 }
 
 QString ApplicationTitle()

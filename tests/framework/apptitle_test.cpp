@@ -11,11 +11,11 @@ TEST(AppTitleTest, ComesFromTheProgramFilesName)
         const char *title;
     };
     const Case cases[] = {
-        {"/opt/phones/fonvik", "Fonvik"},
+        {"/opt/phones/fonvik", "fonvik"}, // the first character is not raised
         {"/opt/phones/FONVIK.EXE", "Fonvik"},
         {"/opt/phones/Fonred", "Fonred"},
-        {"fONRED", "Fonred"},
-        {"/opt/my.folder/fonvik.bin.old", "Fonvik"}, // a dot in the folder does not count
+        {"fONRED", "fonred"},
+        {"/opt/my.folder/Fonvik.bin.old", "Fonvik"}, // a dot in the folder does not count
         {"/opt/phones/.hidden", ""},
         {"/opt/phones/", ""},
         {"/opt/телефоны/СПРАВКА.exe", "Справка"},
@@ -26,7 +26,7 @@ TEST(AppTitleTest, ComesFromTheProgramFilesName)
 
 TEST(AppTitleTest, IsThatOfTheRunningProgram)
 {
-    EXPECT_EQ(ApplicationTitle(), QStringLiteral("Apptitle_test"));
+    EXPECT_EQ(ApplicationTitle(), QStringLiteral("apptitle_test"));
 }
 
 } // namespace
