@@ -83,7 +83,7 @@ TEST_F(ErrorBoxTest, HandleShowsWhatLeavesAHandler)
             continue;
         }
         ASSERT_EQ(m_shown.size(), 1u) << c.name;
-        EXPECT_EQ(m_shown[0].first, QStringLiteral("Errorbox_test")) << c.name;
+        EXPECT_EQ(m_shown[0].first, QStringLiteral("errorbox_test")) << c.name;
         EXPECT_EQ(m_shown[0].second, *c.shown) << c.name;
     }
 }
