@@ -602,11 +602,11 @@ protected:
         const std::string onDisk = c.diskIn1251 ? cp1251(c.onDisk) : std::string(c.onDisk);
         const std::filesystem::path file = dir.path() / onDisk;
         std::filesystem::create_directories(file.parent_path());
-        DbfSpec spec;
-        spec.fields = {{"FIO", 'C', 20}};
-        spec.records = {record(spec.fields, {"Ёлкин"}), record(spec.fields, {"Жуков"}, true),
-                        record(spec.fields, {"Яковлев"})};
-        writeFile(file, build(spec));
+        DbfLayout layout;
+        layout.fields = {{"FIO", 'C', 20}};
+        layout.records = {record(layout.fields, {"Ёлкин"}), record(layout.fields, {"Жуков"}, true),
+                        record(layout.fields, {"Яковлев"})};
+        writeFile(file, build(layout));
         return file;
     }
     std::string asked() const

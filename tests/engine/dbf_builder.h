@@ -20,7 +20,7 @@ struct FieldDef
     int decimals = 0;
 };
 
-struct DbfSpec
+struct DbfLayout
 {
     uint8_t version = 0x03;
     uint8_t languageDriver = 0xC9;
@@ -30,39 +30,39 @@ struct DbfSpec
     bool eofMark = true;
 };
 
-inline int recordLength(const DbfSpec &spec)
+inline int recordLength(const DbfLayout &layout)
 {
     int len = 1;
-    for (const FieldDef &f : spec.fields)
+    for (const FieldDef &f : layout.fields)
         len += f.length;
     return len;
 }
 
-inline int headerLength(const DbfSpec &spec)
+inline int headerLength(const DbfLayout &layout)
 {
-    int len = 32 + 32 * int(spec.fields.size()) + 1;
-    if (spec.version == 0x30)
+    int len = 32 + 32 * int(layout.fields.size()) + 1;
+    if (layout.version == 0x30)
         len += 263;
     return len;
 }
 
-inline std::vector<uint8_t> build(const DbfSpec &spec)
+inline std::vector<uint8_t> build(const DbfLayout &layout)
 {
-    const int hl = headerLength(spec), rl = recordLength(spec);
+    const int hl = headerLength(layout), rl = recordLength(layout);
     std::vector<uint8_t> b(size_t(hl), 0);
-    b[0] = spec.version;
+    b[0] = layout.version;
     b[1] = 126;
     b[2] = 1;
     b[3] = 2;
-    uint32_t count = uint32_t(int(spec.records.size()) + spec.headerCountDelta);
+    uint32_t count = uint32_t(int(layout.records.size()) + layout.headerCountDelta);
     std::memcpy(&b[4], &count, 4);
     b[8] = uint8_t(hl);
     b[9] = uint8_t(hl >> 8);
     b[10] = uint8_t(rl);
     b[11] = uint8_t(rl >> 8);
-    b[29] = spec.languageDriver;
+    b[29] = layout.languageDriver;
     int pos = 32;
-    for (const FieldDef &f : spec.fields) {
+    for (const FieldDef &f : layout.fields) {
         std::memcpy(&b[size_t(pos)], f.name.data(), std::min<size_t>(f.name.size(), 11));
         b[size_t(pos) + 11] = uint8_t(f.type);
         b[size_t(pos) + 16] = uint8_t(f.length);
@@ -70,11 +70,11 @@ inline std::vector<uint8_t> build(const DbfSpec &spec)
         pos += 32;
     }
     b[size_t(pos)] = 0x0D;
-    for (std::string r : spec.records) {
+    for (std::string r : layout.records) {
         r.resize(size_t(rl), ' ');
         b.insert(b.end(), r.begin(), r.end());
     }
-    if (spec.eofMark)
+    if (layout.eofMark)
         b.push_back(0x1A);
     return b;
 }

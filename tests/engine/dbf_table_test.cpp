@@ -13,17 +13,17 @@ using namespace dbetest;
 
 namespace {
 
-DbfSpec people(int n)
+DbfLayout people(int n)
 {
-    DbfSpec spec;
-    spec.fields = {{"NAME", 'C', 10}, {"NUM", 'N', 5}};
+    DbfLayout layout;
+    layout.fields = {{"NAME", 'C', 10}, {"NUM", 'N', 5}};
     for (int i = 1; i <= n; ++i) {
         std::string name = "P" + std::to_string(i);
         std::string num = std::to_string(i);
-        spec.records.push_back(" " + name + std::string(10 - name.size(), ' ') +
+        layout.records.push_back(" " + name + std::string(10 - name.size(), ' ') +
                                std::string(5 - num.size(), ' ') + num);
     }
-    return spec;
+    return layout;
 }
 
 std::unique_ptr<dbe::Table> openTable(dbe::MemFileSystem &fs, const std::string &path)

@@ -12,13 +12,13 @@ using namespace dbetest;
 
 namespace {
 
-DbfSpec twoRecords(uint8_t version = 0x03)
+DbfLayout twoRecords(uint8_t version = 0x03)
 {
-    DbfSpec spec;
-    spec.version = version;
-    spec.fields = {{"NAME", 'C', 10}, {"NUM", 'N', 5}};
-    spec.records = {" Ivanov       12", "*Petrov        7"};
-    return spec;
+    DbfLayout layout;
+    layout.version = version;
+    layout.fields = {{"NAME", 'C', 10}, {"NUM", 'N', 5}};
+    layout.records = {" Ivanov       12", "*Petrov        7"};
+    return layout;
 }
 
 std::unique_ptr<dbe::DbfFile> openMem(dbe::MemFileSystem &fs, const std::string &path,
@@ -133,10 +133,10 @@ TEST(DbfFoxPro, HeaderWithoutBacklinkAreaIsRefused)
 
 TEST(DbfClipper, WideCharacterFieldUsesDecimalsAsHighByte)
 {
-    DbfSpec spec;
-    spec.fields = {{"MEMOTEXT", 'C', 44, 1}}; // 1 * 256 + 44 = 300
-    spec.records = {" " + std::string(300, 'x')};
-    std::vector<uint8_t> bytes = build(spec);
+    DbfLayout layout;
+    layout.fields = {{"MEMOTEXT", 'C', 44, 1}}; // 1 * 256 + 44 = 300
+    layout.records = {" " + std::string(300, 'x')};
+    std::vector<uint8_t> bytes = build(layout);
     setLe16(bytes, 10, 301);
     // build() padded the record to its own idea of the length (45); redo the records.
     bytes.resize(size_t(dbe::dbf::readLe16(&bytes[8])));
@@ -168,10 +168,10 @@ class DbfCountTest : public ::testing::TestWithParam<CountCase>
 
 TEST_P(DbfCountTest, TrustsTheSmallerCount)
 {
-    DbfSpec spec = twoRecords();
-    spec.records.push_back(" Sidorov      3");
-    spec.headerCountDelta = GetParam().headerDelta;
-    std::vector<uint8_t> bytes = build(spec);
+    DbfLayout layout = twoRecords();
+    layout.records.push_back(" Sidorov      3");
+    layout.headerCountDelta = GetParam().headerDelta;
+    std::vector<uint8_t> bytes = build(layout);
     bytes.resize(bytes.size() - GetParam().cutBytes);
     dbe::MemFileSystem fs;
     fs.put("t.dbf", bytes);
@@ -210,11 +210,11 @@ class DbfCodePageTest : public ::testing::TestWithParam<CodePageCase>
 
 TEST_P(DbfCodePageTest, ChoosesTheFilesCodePage)
 {
-    DbfSpec spec = twoRecords();
-    spec.languageDriver = GetParam().ldid;
-    spec.records = {std::string(" ") + "\x8F\xA5\xE2\xE0\xAE\xA2"}; // "Петров" in 866
+    DbfLayout layout = twoRecords();
+    layout.languageDriver = GetParam().ldid;
+    layout.records = {std::string(" ") + "\x8F\xA5\xE2\xE0\xAE\xA2"}; // "Петров" in 866
     dbe::MemFileSystem fs;
-    fs.put("dir/Tel.dbf", build(spec));
+    fs.put("dir/Tel.dbf", build(layout));
     if (GetParam().cpg)
         fs.put("dir/TEL.CPG", std::vector<uint8_t>(GetParam().cpg,
                                                    GetParam().cpg + strlen(GetParam().cpg)));
@@ -304,7 +304,7 @@ TEST(DbfChanges, ReplacedFileKeepsTheOpenOne)
     auto t = openMem(fs, "t.dbf");
     ASSERT_TRUE(t);
     EXPECT_FALSE(t->replacedOnDisk());
-    DbfSpec other;
+    DbfLayout other;
     other.fields = {{"X", 'C', 15}};
     fs.put("t.dbf", build(other)); // a new file under the name
     ASSERT_TRUE(t->refresh());
@@ -319,7 +319,7 @@ TEST(DbfChanges, LayoutRewrittenInPlaceIsCorrupt)
     fs.put("t.dbf", build(twoRecords()));
     auto t = openMem(fs, "t.dbf");
     ASSERT_TRUE(t);
-    DbfSpec other;
+    DbfLayout other;
     other.fields = {{"X", 'C', 15}};
     const std::vector<uint8_t> bytes = build(other);
     std::unique_ptr<dbe::File> writer;

@@ -17,12 +17,12 @@ using namespace dbetest;
 
 namespace {
 
-DbfSpec threeRecords()
+DbfLayout threeRecords()
 {
-    DbfSpec spec;
-    spec.fields = {{"NAME", 'C', 10}, {"NUM", 'N', 5}};
-    spec.records = {" Ivanov       12", "*Petrov        7", " Sidorov       3"};
-    return spec;
+    DbfLayout layout;
+    layout.fields = {{"NAME", 'C', 10}, {"NUM", 'N', 5}};
+    layout.records = {" Ivanov       12", "*Petrov        7", " Sidorov       3"};
+    return layout;
 }
 
 struct CheckCase
@@ -133,10 +133,10 @@ TEST(CheckRepair, RefusedWhileAnotherUserHoldsALock)
 
 TEST(CheckMany, LongListsAreSummedUp)
 {
-    DbfSpec spec = threeRecords();
-    spec.records.assign(120, " Ivanov        x");
+    DbfLayout layout = threeRecords();
+    layout.records.assign(120, " Ivanov        x");
     dbe::MemFileSystem fs;
-    fs.put("t.dbf", build(spec));
+    fs.put("t.dbf", build(layout));
     std::vector<std::string> lines;
     int problems = 0;
     ASSERT_TRUE(dbe::checkTable(
@@ -151,10 +151,10 @@ TEST(CheckMany, LongListsAreSummedUp)
 TEST(Pack, RemovesDeletedRecordsAndKeepsTheOriginal)
 {
     for (uint8_t version : {uint8_t(0x03), uint8_t(0x30)}) {
-        DbfSpec spec = threeRecords();
-        spec.version = version;
+        DbfLayout layout = threeRecords();
+        layout.version = version;
         dbe::MemFileSystem fs;
-        const std::vector<uint8_t> original = build(spec);
+        const std::vector<uint8_t> original = build(layout);
         fs.put("d/t.dbf", original);
         ASSERT_TRUE(dbe::packTable(fs, "d/T.DBF"));
         EXPECT_EQ(fs.get("d/t.dbf.bak"), original);

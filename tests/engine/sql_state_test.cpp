@@ -49,12 +49,12 @@ protected:
 
     static void writeTable(const std::string &path, const std::vector<Row> &rows, int codePage)
     {
-        dbetest::DbfSpec spec;
-        spec.fields = dbetest::directoryFields();
-        spec.languageDriver = codePage == dbe::kCodePage866 ? DBE_LDID_866 : DBE_LDID_1251;
+        dbetest::DbfLayout layout;
+        layout.fields = dbetest::directoryFields();
+        layout.languageDriver = codePage == dbe::kCodePage866 ? DBE_LDID_866 : DBE_LDID_1251;
         for (const Row &r : rows)
-            spec.records.push_back(dbetest::record(spec.fields, r.values, r.deleted, codePage));
-        dbetest::writeFile(path, dbetest::build(spec));
+            layout.records.push_back(dbetest::record(layout.fields, r.values, r.deleted, codePage));
+        dbetest::writeFile(path, dbetest::build(layout));
     }
 
     std::string select() const { return "select * from '" + m_path + "'\n"; }
@@ -308,9 +308,9 @@ TEST_F(SqlQuery, ARecordDeletedInPlaceLeavesTheNextResult)
     ASSERT_EQ(got.size(), 8u);
     // Another user marks record 2 (Ёлкин) deleted: same size, same record count.
     std::vector<uint8_t> bytes = dbetest::readFile(m_path);
-    dbetest::DbfSpec spec;
-    spec.fields = dbetest::directoryFields();
-    const size_t at = size_t(dbetest::headerLength(spec) + dbetest::recordLength(spec));
+    dbetest::DbfLayout layout;
+    layout.fields = dbetest::directoryFields();
+    const size_t at = size_t(dbetest::headerLength(layout) + dbetest::recordLength(layout));
     bytes[at] = '*';
     dbetest::writeFile(m_path, bytes);
     ASSERT_EQ(run(select() + "ORDER BY FIO", got), DBE_OK);
@@ -437,8 +437,8 @@ TEST(SqlLargeTable, OrderAndFilterAgreeWithAPlainReference)
 {
     dbetest::TempDir dir;
     const std::string path = dir.file("large.dbf");
-    dbetest::DbfSpec spec;
-    spec.fields = {{"FIO", 'C', 40}, {"KAB", 'N', 6}};
+    dbetest::DbfLayout layout;
+    layout.fields = {{"FIO", 'C', 40}, {"KAB", 'N', 6}};
     constexpr uint32_t kRecords = 140000;
     std::vector<std::pair<std::string, uint32_t>> live; // name, record number
     uint32_t rng = 12345;
@@ -448,11 +448,11 @@ TEST(SqlLargeTable, OrderAndFilterAgreeWithAPlainReference)
         for (int k = 0; k < 6; ++k)
             name += "aAbB"[next() % 4];
         const bool deleted = next() % 10 == 0;
-        spec.records.push_back(dbetest::record(spec.fields, {name, std::to_string(r % 1000)}, deleted));
+        layout.records.push_back(dbetest::record(layout.fields, {name, std::to_string(r % 1000)}, deleted));
         if (!deleted)
             live.emplace_back(name, r);
     }
-    dbetest::writeFile(path, dbetest::build(spec));
+    dbetest::writeFile(path, dbetest::build(layout));
 
     std::stable_sort(live.begin(), live.end(), [](const auto &a, const auto &b) {
         return dbe::compare1251(a.first, b.first) < 0;
@@ -501,10 +501,10 @@ TEST(SqlTablePath, CyrillicFolderInA1251StatementOpensTheUtf8Folder)
     dbetest::TempDir dir;
     const std::filesystem::path folder = dir.path() / "Справочник"; // UTF-8 on disk
     std::filesystem::create_directories(folder);
-    dbetest::DbfSpec spec;
-    spec.fields = {{"FIO", 'C', 20}};
-    spec.records = {dbetest::record(spec.fields, {"Ёлкин"})};
-    dbetest::writeFile(folder / "TelBase.dbf", dbetest::build(spec));
+    dbetest::DbfLayout layout;
+    layout.fields = {{"FIO", 'C', 20}};
+    layout.records = {dbetest::record(layout.fields, {"Ёлкин"})};
+    dbetest::writeFile(folder / "TelBase.dbf", dbetest::build(layout));
 
     dbe_engine *engine = nullptr;
     ASSERT_EQ(dbe_open(&engine), DBE_OK);

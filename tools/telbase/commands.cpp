@@ -29,7 +29,7 @@ constexpr std::size_t kCellBufferSize = 65536 + 1; // the engine's longest cell 
 constexpr std::string_view kBackupSuffix = ".bak";
 constexpr std::string_view kPartialSuffix = ".partial";
 
-struct CommandSpec
+struct CommandForm
 {
     std::string_view name;
     int (*handler)(const CommandLine &, const Console &);
@@ -38,9 +38,9 @@ struct CommandSpec
     std::vector<std::string_view> valueOptions;
 };
 
-const std::vector<CommandSpec> &commandSpecs()
+const std::vector<CommandForm> &commandForms()
 {
-    static const std::vector<CommandSpec> specs = {
+    static const std::vector<CommandForm> forms = {
         {"create", commandCreate, msg::kCreateHelp, {"--force"}, {}},
         {"import", commandImport, msg::kImportHelp, {"--cp1251", "--skip-bad"}, {}},
         {"export", commandExport, msg::kExportHelp, {}, {}},
@@ -49,11 +49,11 @@ const std::vector<CommandSpec> &commandSpecs()
         {"query", commandQuery, msg::kQueryHelp, {"--count"}, {"--param"}},
         {"pack", commandPack, msg::kPackHelp, {}, {}},
     };
-    return specs;
+    return forms;
 }
 
 // Splits the arguments after the command name; "--" ends the options.
-bool parseCommandLine(const CommandSpec &spec, const std::vector<std::string> &args,
+bool parseCommandLine(const CommandForm &form, const std::vector<std::string> &args,
                       CommandLine &line, std::string &error)
 {
     bool optionsEnded = false;
@@ -73,8 +73,8 @@ bool parseCommandLine(const CommandSpec &spec, const std::vector<std::string> &a
         }
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
-        if (std::find(spec.valueOptions.begin(), spec.valueOptions.end(), name) !=
-            spec.valueOptions.end()) {
+        if (std::find(form.valueOptions.begin(), form.valueOptions.end(), name) !=
+            form.valueOptions.end()) {
             if (eq != std::string::npos) {
                 line.values.emplace_back(name, arg.substr(eq + 1));
             } else if (i + 1 < args.size()) {
@@ -86,7 +86,7 @@ bool parseCommandLine(const CommandSpec &spec, const std::vector<std::string> &a
             continue;
         }
         if (eq == std::string::npos &&
-            std::find(spec.flags.begin(), spec.flags.end(), arg) != spec.flags.end()) {
+            std::find(form.flags.begin(), form.flags.end(), arg) != form.flags.end()) {
             line.flags.push_back(arg);
             continue;
         }
@@ -301,21 +301,21 @@ int run(const std::vector<std::string> &args, const Console &console)
         std::fwrite(msg::kUsage.data(), 1, msg::kUsage.size(), console.out);
         return kExitOk;
     }
-    for (const CommandSpec &spec : commandSpecs()) {
-        if (spec.name != args[0])
+    for (const CommandForm &form : commandForms()) {
+        if (form.name != args[0])
             continue;
         CommandLine line;
         std::string error;
-        if (!parseCommandLine(spec, args, line, error)) {
+        if (!parseCommandLine(form, args, line, error)) {
             printError(console, error);
             printError(console, std::string(msg::kSeeHelp));
             return kExitUsage;
         }
         if (line.help) {
-            std::fwrite(spec.help.data(), 1, spec.help.size(), console.out);
+            std::fwrite(form.help.data(), 1, form.help.size(), console.out);
             return kExitOk;
         }
-        const int status = spec.handler(line, console);
+        const int status = form.handler(line, console);
         std::fflush(console.out);
         return status;
     }
