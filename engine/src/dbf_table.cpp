@@ -278,23 +278,12 @@ Status Table::update(uint32_t recno, const char *const *values)
     Status s = encodeRow(values, true, staged);
     if (!s)
         return s;
-    s = checkNotReplaced();
-    if (!s)
-        return s;
     WriteLock guard(*m_file, recno);
-    s = guard.acquire();
-    if (!s)
-        return s;
-    s = m_file->refresh();
-    if (!s)
-        return s;
-    const bool indexCurrent = m_indexValid && m_file->identity() == m_indexedAs;
+    bool indexCurrent = false;
     std::vector<uint8_t> rec;
-    s = m_file->readRecord(recno, rec);
+    s = lockAndReadLive(guard, recno, indexCurrent, rec);
     if (!s)
         return s;
-    if (rec[0] == dbf::kDeletedFlag)
-        return dbferr::deleted(recno);
     for (size_t i = 0; i < fields.size(); ++i) {
         if (values[i])
             std::memcpy(rec.data() + fields[i].offset, staged.data() + fields[i].offset,
@@ -362,27 +351,40 @@ Status Table::append(const char *const *values, size_t count, uint32_t &firstRec
     return Status::ok();
 }
 
-Status Table::remove(uint32_t recno)
+Status Table::lockAndReadLive(WriteLock &guard, uint32_t recno, bool &indexCurrent,
+                              std::vector<uint8_t> &rec)
 {
-    if (readOnly())
-        return dbferr::readOnly(m_file->path());
+    // The record is re-read under its lock: another user may have changed or deleted it
+    // since it was last shown.
     Status s = checkNotReplaced();
     if (!s)
         return s;
-    WriteLock guard(*m_file, recno);
     s = guard.acquire();
     if (!s)
         return s;
     s = m_file->refresh();
     if (!s)
         return s;
-    const bool indexCurrent = m_indexValid && m_file->identity() == m_indexedAs;
-    std::vector<uint8_t> rec;
+    indexCurrent = m_indexValid && m_file->identity() == m_indexedAs;
     s = m_file->readRecord(recno, rec);
     if (!s)
         return s;
     if (rec[0] == dbf::kDeletedFlag)
         return dbferr::deleted(recno);
+    return Status::ok();
+}
+
+Status Table::remove(uint32_t recno)
+{
+    if (readOnly())
+        return dbferr::readOnly(m_file->path());
+    Status s;
+    WriteLock guard(*m_file, recno);
+    bool indexCurrent = false;
+    std::vector<uint8_t> rec;
+    s = lockAndReadLive(guard, recno, indexCurrent, rec);
+    if (!s)
+        return s;
     rec[0] = dbf::kDeletedFlag;
     s = m_file->writeRecord(recno, rec.data());
     if (!s) {

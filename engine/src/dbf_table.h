@@ -50,6 +50,10 @@ private:
     // Takes the record lock for one write unless already held; released by the guard.
     class WriteLock;
     Status checkNotReplaced();
+    // Checks that the file was not replaced, takes the guard's lock, re-reads the header and
+    // the record into rec; DBE_DELETED when the record is marked deleted.
+    Status lockAndReadLive(WriteLock &guard, uint32_t recno, bool &indexCurrent,
+                           std::vector<uint8_t> &rec);
     Status verify(uint32_t recno, bool &live);
 
     std::unique_ptr<DbfFile> m_file;
