@@ -54,7 +54,7 @@ const CheckCase kChecks[] = {
      "2 whole records after the 1", 0, 3},
     {"NoEndMark", [](std::vector<uint8_t> &b) { b.pop_back(); }, 1, "end-of-file mark is missing",
      0, 3},
-    {"TornLastRecord", [](std::vector<uint8_t> &b) { b.resize(b.size() - 6); }, 2,
+    {"TornLastRecord", [](std::vector<uint8_t> &b) { b.erase(b.end() - 6, b.end()); }, 2,
      "header counts 3 records, but the file holds only 2", 0, 2},
     {"JunkAfterEnd", [](std::vector<uint8_t> &b) { b.insert(b.end(), {'x', 'y'}); }, 1,
      "3 bytes after the last whole record", 0, 3},
