@@ -161,6 +161,10 @@ extern "C" DBE_EXPORT int dbe_cursor_text(dbe_cursor *cursor, int64_t row, int f
                     return engine->report(s);
             }
             cursor->recordNo = recno;
+            // Callers read rows in turn (a list, a page of a grid): start on one a little ahead.
+            constexpr uint64_t kPrefetchRows = 12;
+            if (cursor->mapping && uint64_t(row) + kPrefetchRows < cursor->rows.size())
+                file.prefetchRecord(*cursor->mapping, cursor->rows[size_t(row) + kPrefetchRows]);
         }
         const dbe::FieldInfo &f = file.fields()[size_t(cursor->fields[size_t(field)])];
         dbe::displayText(f, cursor->record.data() + f.offset, file.toCp1251(), cursor->text);

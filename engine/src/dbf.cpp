@@ -328,6 +328,13 @@ bool DbfFile::copyRecord(const FileMapping &mapping, uint32_t recno,
     return record.back() != 0;
 }
 
+void DbfFile::prefetchRecord(const FileMapping &mapping, uint32_t recno) const
+{
+    if (recno != 0)
+        mapping.prefetch(uint64_t(m_headerLength) + uint64_t(recno - 1) * m_recordLength,
+                         m_recordLength);
+}
+
 Status DbfFile::lockRecord(uint32_t recno)
 {
     if (!writable())

@@ -98,6 +98,9 @@ public:
     // does not hold it or may have lost it (the file was shortened meanwhile):
     // the caller then reads it with readRecord, which tells what the file holds now.
     bool copyRecord(const FileMapping &mapping, uint32_t recno, std::vector<uint8_t> &record) const;
+    // Starts loading record `recno` of a mapping into the cache, for a copyRecord soon after:
+    // rows in sorted order lie all over the file, and each would otherwise wait for memory.
+    void prefetchRecord(const FileMapping &mapping, uint32_t recno) const;
 
     // ---- Writing (the table API). All need writable(); else DBE_READONLY. ----
 

@@ -623,4 +623,17 @@ bool FileMapping::copy(uint64_t offset, void *buf, size_t n) const
     return guardedCopy(buf, m_data + offset, n);
 }
 
+void FileMapping::prefetch(uint64_t offset, size_t n) const
+{
+    if (offset >= m_size)
+        return;
+    n = std::min<uint64_t>(n, m_size - offset);
+    constexpr size_t kLine = 64;
+    const uint8_t *p = m_data + offset;
+    // Every line the range touches, the last one included.
+    const uintptr_t last = (reinterpret_cast<uintptr_t>(p) + n - 1) & ~uintptr_t(kLine - 1);
+    for (uintptr_t a = reinterpret_cast<uintptr_t>(p) & ~uintptr_t(kLine - 1); a <= last; a += kLine)
+        __builtin_prefetch(reinterpret_cast<const void *>(a), 0, 0);
+}
+
 } // namespace dbe

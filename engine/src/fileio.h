@@ -49,6 +49,9 @@ public:
     // no longer holds them; buf may then be partly written. Bytes of the last page past the
     // file's end read as zeros, so a caller that must know checks what it copied.
     bool copy(uint64_t offset, void *buf, size_t n) const;
+    // Asks the processor to start loading n bytes at offset into its cache. Never faults,
+    // whatever the file now holds, so no guard is needed; out-of-range bytes are skipped.
+    void prefetch(uint64_t offset, size_t n) const;
 
 private:
     const uint8_t *m_data;
