@@ -62,6 +62,11 @@ const uint8_t *toCp1251Table(int codePage)
     return codePage == kCodePage866 ? k866To1251.data() : kIdentity.data();
 }
 
+bool isIdentityTable(const uint8_t *table)
+{
+    return table == kIdentity.data();
+}
+
 const uint8_t *fromCp1251Table(int codePage)
 {
     return codePage == kCodePage866 ? k1251To866.data() : kIdentity.data();

@@ -17,6 +17,8 @@ constexpr int kCodePage866 = 866;
 // the target code page cannot hold maps to 0 (byte 0 itself maps to 0).
 const uint8_t *toCp1251Table(int codePage);
 const uint8_t *fromCp1251Table(int codePage);
+// True when `table` (one of the above) maps every byte to itself.
+bool isIdentityTable(const uint8_t *table);
 
 // The code page a language driver byte names, or 0 when the byte names none we know.
 int codePageOfLanguageDriver(uint8_t ldid);

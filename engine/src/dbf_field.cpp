@@ -1,5 +1,6 @@
 #include "dbf_field.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "codepage.h"
@@ -200,13 +201,25 @@ void displayText(const FieldInfo &field, const uint8_t *bytes, const uint8_t *to
     }
     // C and other text types: the stored text without trailing blanks or NULs.
     int e = len;
+    // Eight at a time first: a text field is mostly padding. OR-ing in blanks leaves a
+    // word of blanks only where every byte was a blank or a NUL.
+    constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+    for (uint64_t word; e >= 8; e -= 8) {
+        std::memcpy(&word, bytes + e - 8, 8);
+        if ((word | kBlanks) != kBlanks)
+            break;
+    }
     while (e > 0 && isBlank(bytes[e - 1]))
         --e;
-    out.resize(size_t(e));
-    for (int i = 0; i < e; ++i) {
-        uint8_t c = bytes[i];
-        out[size_t(i)] = char(c == 0 ? ' ' : toCp1251[c]);
+    out.assign(reinterpret_cast<const char *>(bytes), size_t(e));
+    if (isIdentityTable(toCp1251)) {
+        // A NUL inside text is rare: look for one with memchr before a loop per byte.
+        if (std::memchr(out.data(), 0, out.size()))
+            std::replace(out.begin(), out.end(), '\0', ' ');
+        return;
     }
+    for (char &c : out)
+        c = char(c == 0 ? ' ' : toCp1251[uint8_t(c)]);
 }
 
 Status encodeValue(const FieldInfo &field, std::string_view value, int codePage, uint8_t *dest)

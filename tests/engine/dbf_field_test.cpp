@@ -174,6 +174,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DisplayCase{"TextTrimmed", field('C', 6), "ab c  ", "ab c"},
                       DisplayCase{"TextLeadingBlanksKept", field('C', 4), "  ab", "  ab"},
                       DisplayCase{"TextNulPadding", field('C', 4), "ab\0\0", "ab"},
+                      // Padding is skipped eight bytes at a time: text ending inside,
+                      // right at and just past a word of padding, and blanks mixed with NULs.
+                      DisplayCase{"TextEndsInsideLastWord", field('C', 16), "abcdefghi       ", "abcdefghi"},
+                      DisplayCase{"TextEndsAtAWord", field('C', 16), "abcdefgh        ", "abcdefgh"},
+                      DisplayCase{"TextEndsPastAWord", field('C', 17), "abcdefgh         ", "abcdefgh"},
+                      DisplayCase{"TextBlanksAndNuls", field('C', 20), "abc  \0  \0\0 \0        ", "abc"},
+                      DisplayCase{"TextNulInsideShownAsBlank", field('C', 12), "a\0b         ", "a b"},
+                      DisplayCase{"TextAllPadding", field('C', 24), "                        ", ""},
+                      DisplayCase{"TextNoPadding", field('C', 8), "Иван", "Иван"},
                       DisplayCase{"NumberTrimmed", field('N', 6), "  -1.5", "-1.5"},
                       DisplayCase{"NumberEmpty", field('N', 3), "   ", ""},
                       DisplayCase{"NumberStars", field('N', 3), "***", ""},
@@ -186,5 +195,15 @@ INSTANTIATE_TEST_SUITE_P(
                       DisplayCase{"MemoAsText", field('M', 10), "        12", "        12"},
                       DisplayCase{"Integer", field('I', 4), "\xFE\xFF\xFF\xFF", "-2"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(DisplayCodePage, TextComesBackIn1251WithNulsAsBlanks)
+{
+    const dbe::FieldInfo f = field('C', 12);
+    const char stored[] = "\x8F\0\xA5\xE2\xE0       "; // "П\0етр" in 866
+    std::string out;
+    dbe::displayText(f, reinterpret_cast<const uint8_t *>(stored),
+                     dbe::toCp1251Table(dbe::kCodePage866), out);
+    EXPECT_EQ(out, "\xCF \xE5\xF2\xF0");
+}
 
 } // namespace
