@@ -12,6 +12,7 @@
 
 #include "cp1251.h"
 #include "csv.h"
+#include "csv_rows.h"
 #include "demo.h"
 #include "directory_table.h"
 #include "engine_session.h"
@@ -137,25 +138,6 @@ void reportLine(void *context, const char *line)
 {
     const auto *console = static_cast<const Console *>(context);
     printLine(*console, cp1251ToUtf8(line));
-}
-
-// Appends a 1251 cell to a CSV line in UTF-8. The bytes that call for quotes are ASCII,
-// the same in both, so the usual cell goes straight through the conversion.
-void appendCell(std::string &out, std::string_view cell, std::string &scratch)
-{
-    bool quote = !cell.empty() && (cell.front() == ' ' || cell.back() == ' ');
-    // A plain loop: find_first_of would call memchr once per byte of the cell.
-    for (std::size_t i = 0; !quote && i < cell.size(); ++i) {
-        const char c = cell[i];
-        quote = c == ',' || c == '"' || c == '\r' || c == '\n';
-    }
-    if (!quote) {
-        appendCp1251AsUtf8(cell, out);
-        return;
-    }
-    scratch.clear();
-    appendCp1251AsUtf8(cell, scratch);
-    appendCsvField(out, scratch);
 }
 
 void appendHeader(std::string &out, const std::vector<dbe_field_desc> &fields)
@@ -528,33 +510,31 @@ int commandExport(const CommandLine &line, const Console &console)
     {
         OutputBuffer out(file);
         appendHeader(out.text(), fields);
+        CsvRowWriter writer(out);
         std::vector<char> cell(kCellBufferSize);
-        std::string scratch;
-        for (;;) {
+        while (!writer.failed()) {
             rc = entries.next();
             if (rc == DBE_NOTFOUND)
                 break;
             if (rc != DBE_OK) {
+                writer.finish();
                 printEngineError(console, engine.get(), rc);
                 return kExitFailure;
             }
-            std::string &text = out.text();
             for (std::size_t f = 0; f < fields.size(); ++f) {
                 std::size_t len = 0;
                 rc = entries.text(int(f), cell, len);
                 if (rc != DBE_OK) {
+                    writer.finish();
                     printEngineError(console, engine.get(), rc);
                     return kExitFailure;
                 }
-                if (f > 0)
-                    text.push_back(',');
-                appendCell(text, std::string_view(cell.data(), len), scratch);
+                writer.cell(std::string_view(cell.data(), len));
             }
-            text.append(kCsvRecordEnd);
-            out.written();
+            writer.endRow();
             ++exported;
         }
-        if (!out.flush()) {
+        if (!writer.finish()) {
             printError(console, msg::cannotWrite(toFile ? target : "the standard output", errno));
             return kExitFailure;
         }
@@ -674,24 +654,24 @@ int commandQuery(const CommandLine &line, const Console &console)
         for (int f = 0; f < fieldCount; ++f)
             dbe_cursor_field(cursor.get(), f, &fields[std::size_t(f)]);
         appendHeader(out.text(), fields);
+        CsvRowWriter writer(out);
         std::vector<char> cell(kCellBufferSize);
-        std::string scratch;
-        for (std::int64_t row = 0; row < rows; ++row) {
-            std::string &text = out.text();
+        for (std::int64_t row = 0; row < rows && !writer.failed(); ++row) {
             for (int f = 0; f < fieldCount; ++f) {
                 std::size_t len = 0;
                 const int cellRc = dbe_cursor_text(cursor.get(), row, f, cell.data(), cell.size(), &len);
                 if (cellRc != DBE_OK) {
-                    out.flush();
+                    writer.finish();
                     printEngineError(console, engine.get(), cellRc);
                     return kExitFailure;
                 }
-                if (f > 0)
-                    text.push_back(',');
-                appendCell(text, std::string_view(cell.data(), len), scratch);
+                writer.cell(std::string_view(cell.data(), len));
             }
-            text.append(kCsvRecordEnd);
-            out.written();
+            writer.endRow();
+        }
+        if (!writer.finish()) {
+            printError(console, msg::cannotWrite("the standard output", errno));
+            return kExitFailure;
         }
     }
     if (!out.flush()) {

@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include "cp1251.h"
 #include "messages.h"
 
 namespace telbase {
@@ -118,6 +119,25 @@ void appendCsvField(std::string &out, std::string_view text)
         out.push_back(c);
     }
     out.push_back('"');
+}
+
+// The bytes that call for quotes are ASCII, the same in both code pages, so the usual
+// cell goes straight through the conversion.
+void appendCsvCell(std::string &out, std::string_view cell, std::string &scratch)
+{
+    bool quote = !cell.empty() && (cell.front() == ' ' || cell.back() == ' ');
+    // A plain loop: find_first_of would call memchr once per byte of the cell.
+    for (std::size_t i = 0; !quote && i < cell.size(); ++i) {
+        const char c = cell[i];
+        quote = c == ',' || c == '"' || c == '\r' || c == '\n';
+    }
+    if (!quote) {
+        appendCp1251AsUtf8(cell, out);
+        return;
+    }
+    scratch.clear();
+    appendCp1251AsUtf8(cell, scratch);
+    appendCsvField(out, scratch);
 }
 
 } // namespace telbase

@@ -45,6 +45,10 @@ private:
 // line break, or begins or ends with a blank (which some readers would drop).
 void appendCsvField(std::string &out, std::string_view text);
 
+// Appends a 1251 cell to a CSV line in UTF-8, quoted as appendCsvField would. `scratch`
+// is working space, kept by the caller across calls so that it is allocated once.
+void appendCsvCell(std::string &out, std::string_view cp1251, std::string &scratch);
+
 // The record separator that the tool writes (RFC 4180's CRLF).
 inline constexpr std::string_view kCsvRecordEnd = "\r\n";
 

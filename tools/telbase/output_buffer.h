@@ -29,6 +29,8 @@ public:
     // Sends everything out, the FILE's own buffer included. Returns false when any write
     // failed (errno tells why), also an earlier one.
     bool flush();
+    // True once a write has failed.
+    bool failed() const { return m_failed; }
 
 private:
     void drain();

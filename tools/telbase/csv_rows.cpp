@@ -1,0 +1,102 @@
+#include "csv_rows.h"
+
+#include <cerrno>
+#include <utility>
+
+#include "cp1251.h"
+#include "csv.h"
+
+namespace telbase {
+
+CsvRowWriter::CsvRowWriter(OutputBuffer &out) : m_out(out)
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+CsvRowWriter::~CsvRowWriter()
+{
+    finish();
+}
+
+void CsvRowWriter::submit()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_queued.size() < kMaxQueued; });
+    m_queued.push_back(std::move(m_chunk));
+    if (!m_spare.empty()) {
+        m_chunk = std::move(m_spare.back());
+        m_spare.pop_back();
+    } else {
+        m_chunk = Chunk();
+    }
+    m_chunk.clear();
+    lock.unlock();
+    m_changed.notify_all();
+}
+
+bool CsvRowWriter::finish()
+{
+    if (m_finished)
+        return m_result;
+    m_finished = true;
+    if (!m_chunk.rowEnds.empty())
+        submit();
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+    m_result = m_out.flush();
+    if (!m_result)
+        m_errno = errno;
+    errno = m_errno;
+    return m_result;
+}
+
+void CsvRowWriter::run()
+{
+    std::string scratch;
+    for (;;) {
+        Chunk chunk;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [&] { return m_closed || !m_queued.empty(); });
+            if (m_queued.empty())
+                return;
+            chunk = std::move(m_queued.front());
+            m_queued.pop_front();
+        }
+        m_changed.notify_all();
+        write(chunk, scratch);
+        if (m_out.failed())
+            m_failed = true;
+        {
+            std::lock_guard lock(m_mutex);
+            chunk.clear();
+            if (m_spare.size() < kMaxQueued)
+                m_spare.push_back(std::move(chunk));
+        }
+    }
+}
+
+void CsvRowWriter::write(const Chunk &chunk, std::string &scratch)
+{
+    const std::string_view bytes = chunk.bytes;
+    std::size_t cell = 0;
+    std::uint32_t start = 0;
+    for (const std::uint32_t rowEnd : chunk.rowEnds) {
+        std::string &text = m_out.text();
+        for (std::size_t first = cell; cell < rowEnd; ++cell) {
+            if (cell > first)
+                text.push_back(',');
+            const std::uint32_t end = chunk.ends[cell];
+            appendCsvCell(text, bytes.substr(start, end - start), scratch);
+            start = end;
+        }
+        text.append(kCsvRecordEnd);
+        m_out.written();
+    }
+}
+
+} // namespace telbase
