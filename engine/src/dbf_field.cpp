@@ -1,6 +1,5 @@
 #include "dbf_field.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "codepage.h"
@@ -211,15 +210,17 @@ void displayText(const FieldInfo &field, const uint8_t *bytes, const uint8_t *to
     }
     while (e > 0 && isBlank(bytes[e - 1]))
         --e;
-    out.assign(reinterpret_cast<const char *>(bytes), size_t(e));
+    out.resize(size_t(e));
+    // Through a plain pointer: a store through the string's operator[] could, for all the
+    // compiler knows, change the string itself, which keeps it from copying many at a time.
+    char *dst = out.data();
     if (isIdentityTable(toCp1251)) {
-        // A NUL inside text is rare: look for one with memchr before a loop per byte.
-        if (std::memchr(out.data(), 0, out.size()))
-            std::replace(out.begin(), out.end(), '\0', ' ');
+        for (int i = 0; i < e; ++i)
+            dst[i] = char(bytes[i] == 0 ? uint8_t(' ') : bytes[i]);
         return;
     }
-    for (char &c : out)
-        c = char(c == 0 ? ' ' : toCp1251[uint8_t(c)]);
+    for (int i = 0; i < e; ++i)
+        dst[i] = char(bytes[i] == 0 ? uint8_t(' ') : toCp1251[bytes[i]]);
 }
 
 Status encodeValue(const FieldInfo &field, std::string_view value, int codePage, uint8_t *dest)
