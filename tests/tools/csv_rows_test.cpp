@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cp1251.h"
 #include "csv.h"
 
 namespace telbase {
@@ -47,11 +48,11 @@ std::vector<std::string> rowCells(std::size_t row)
 
 std::string expectedLine(const std::vector<std::string> &cells)
 {
-    std::string line, scratch;
+    std::string line;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (i > 0)
             line.push_back(',');
-        appendCsvCell(line, cells[i], scratch);
+        appendCsvField(line, cp1251ToUtf8(cells[i]));
     }
     line.append(kCsvRecordEnd);
     return line;

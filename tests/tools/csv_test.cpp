@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cp1251.h"
 #include "messages.h"
 
 namespace telbase {
@@ -88,6 +89,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, CsvWrite,
                                          WriteCase{"two\nlines", "\"two\nlines\""}, WriteCase{"cr\r", "\"cr\r\""},
                                          WriteCase{" lead", "\" lead\""}, WriteCase{"trail ", "\"trail \""},
                                          WriteCase{"Иванов", "Иванов"}));
+
+// A 1251 cell comes out as its UTF-8 text would through appendCsvField.
+TEST(CsvCell, ConvertsAndQuotesAsTheUtf8FieldWould)
+{
+    const std::vector<std::string> cells = {
+        "", "plain", "\xC8\xE2\xE0\xED", "\"", "\"\"", "\xC8\"\xE2", "a\xB9\"",
+        "\"\xC8", " \xC8", "\xC8 ", "\xC8,\xE2", "\x98\x96\r\n\xFF", "12345",
+        std::string(60, '\xC8') + "\""};
+    for (const std::string &cell : cells) {
+        std::string expected = "[";
+        appendCsvField(expected, cp1251ToUtf8(cell));
+        std::string written = "[";
+        appendCsvCell(written, cell);
+        EXPECT_EQ(written, expected) << cp1251ToUtf8(cell);
+    }
+}
 
 TEST(CsvRoundTrip, WrittenFieldsReadBackUnchanged)
 {

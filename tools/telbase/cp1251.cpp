@@ -130,19 +130,24 @@ Cp1251Failure appendUtf8AsCp1251(std::string_view utf8, std::string &out)
 
 void appendCp1251AsUtf8(std::string_view cp1251, std::string &out)
 {
-    const Utf8Table &t = utf8Table();
     const std::size_t start = out.size();
-    // Three bytes at most for each, and one more for the padding of the last copy.
-    out.resize(start + cp1251.size() * 3 + 1);
-    char *dst = out.data() + start;
+    out.resize(start + cp1251.size() * kUtf8PerCp1251 + kUtf8WriteSlack);
+    char *end = writeCp1251AsUtf8(out.data() + start, cp1251);
+    out.resize(std::size_t(end - out.data()));
+}
+
+char *writeCp1251AsUtf8(char *dst, std::string_view cp1251)
+{
+    const Utf8Table &t = utf8Table();
     // Without a branch on the length: names mix Cyrillic letters with blanks and digits,
-    // and a branch per byte would be mispredicted all the time.
+    // and a branch per byte would be mispredicted all the time. The copies of four bytes
+    // are why a caller leaves kUtf8WriteSlack.
     for (const char ch : cp1251) {
         const auto b = static_cast<unsigned char>(ch);
         std::memcpy(dst, t.bytes[b].data(), 4);
         dst += t.length[b];
     }
-    out.resize(std::size_t(dst - out.data()));
+    return dst;
 }
 
 std::string cp1251ToUtf8(std::string_view cp1251)

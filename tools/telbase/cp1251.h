@@ -27,6 +27,11 @@ Cp1251Failure appendUtf8AsCp1251(std::string_view utf8, std::string &out);
 
 // Appends the UTF-8 form of a 1251 text to out. Never fails.
 void appendCp1251AsUtf8(std::string_view cp1251, std::string &out);
+// Writes the UTF-8 form of a 1251 text at dst and returns where it ends. dst must have
+// room for kUtf8PerCp1251 bytes for each input byte and kUtf8WriteSlack more.
+char *writeCp1251AsUtf8(char *dst, std::string_view cp1251);
+inline constexpr std::size_t kUtf8PerCp1251 = 3;
+inline constexpr std::size_t kUtf8WriteSlack = 1;
 
 // Convenience forms of the two above.
 std::string cp1251ToUtf8(std::string_view cp1251);

@@ -45,9 +45,17 @@ private:
 // line break, or begins or ends with a blank (which some readers would drop).
 void appendCsvField(std::string &out, std::string_view text);
 
-// Appends a 1251 cell to a CSV line in UTF-8, quoted as appendCsvField would. `scratch`
-// is working space, kept by the caller across calls so that it is allocated once.
-void appendCsvCell(std::string &out, std::string_view cp1251, std::string &scratch);
+// Writes a 1251 cell as a CSV field in UTF-8 at dst, quoted as appendCsvField would, and
+// returns where it ends. dst must have room for csvCellRoom(cp1251.size()) bytes.
+char *writeCsvCell(char *dst, std::string_view cp1251);
+constexpr std::size_t csvCellRoom(std::size_t cp1251Bytes)
+{
+    // Three UTF-8 bytes at most for each (a doubled quote takes two), the two quotes
+    // around, and the slack of the conversion's fixed-size copies.
+    return cp1251Bytes * 3 + 2 + 1;
+}
+// The same, appended to out.
+void appendCsvCell(std::string &out, std::string_view cp1251);
 
 // The record separator that the tool writes (RFC 4180's CRLF).
 inline constexpr std::string_view kCsvRecordEnd = "\r\n";

@@ -1,5 +1,6 @@
 #include "csv_rows.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -56,7 +57,6 @@ bool CsvRowWriter::finish()
 
 void CsvRowWriter::run()
 {
-    std::string scratch;
     for (;;) {
         Chunk chunk;
         {
@@ -68,7 +68,7 @@ void CsvRowWriter::run()
             m_queued.pop_front();
         }
         m_changed.notify_all();
-        write(chunk, scratch);
+        write(chunk);
         if (m_out.failed())
             m_failed = true;
         {
@@ -80,21 +80,29 @@ void CsvRowWriter::run()
     }
 }
 
-void CsvRowWriter::write(const Chunk &chunk, std::string &scratch)
+void CsvRowWriter::write(const Chunk &chunk)
 {
-    const std::string_view bytes = chunk.bytes;
+    const char *bytes = chunk.bytes.data();
     std::size_t cell = 0;
     std::uint32_t start = 0;
+    std::string &text = m_out.text();
     for (const std::uint32_t rowEnd : chunk.rowEnds) {
-        std::string &text = m_out.text();
-        for (std::size_t first = cell; cell < rowEnd; ++cell) {
+        // Room for the whole row at once, then each cell written straight into it.
+        const std::size_t cells = rowEnd - cell;
+        const std::uint32_t rowBytes = cells ? chunk.ends[rowEnd - 1] - start : 0;
+        const std::size_t at = text.size();
+        text.resize(at + csvCellRoom(rowBytes) + cells * (csvCellRoom(0) + 1) +
+                    kCsvRecordEnd.size());
+        char *dst = text.data() + at;
+        for (const std::size_t first = cell; cell < rowEnd; ++cell) {
             if (cell > first)
-                text.push_back(',');
+                *dst++ = ',';
             const std::uint32_t end = chunk.ends[cell];
-            appendCsvCell(text, bytes.substr(start, end - start), scratch);
+            dst = writeCsvCell(dst, std::string_view(bytes + start, end - start));
             start = end;
         }
-        text.append(kCsvRecordEnd);
+        dst = std::copy(kCsvRecordEnd.begin(), kCsvRecordEnd.end(), dst);
+        text.resize(std::size_t(dst - text.data()));
         m_out.written();
     }
 }

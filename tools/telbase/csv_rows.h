@@ -66,7 +66,7 @@ private:
 
     void submit();
     void run();
-    void write(const Chunk &chunk, std::string &scratch);
+    void write(const Chunk &chunk);
 
     OutputBuffer &m_out;
     Chunk m_chunk;
