@@ -112,22 +112,6 @@ bool expectPositional(const CommandLine &line, std::size_t min, std::size_t max,
 }
 
 // Starts an engine, reporting a failure.
-EnginePtr startEngine(const Console &console)
-{
-    dbe_engine *engine = nullptr;
-    const int rc = dbe_open(&engine);
-    if (rc != DBE_OK) {
-        printError(console, msg::engineStartFailed(dbe_errstr(rc)));
-        return nullptr;
-    }
-    return EnginePtr(engine);
-}
-
-void printEngineError(const Console &console, dbe_engine *engine, int code)
-{
-    printErrors(console, engineMessage(engine, code));
-}
-
 bool fileExists(const std::string &path)
 {
     struct stat st;
@@ -370,13 +354,9 @@ int commandDemo(const CommandLine &line, const Console &console)
         }
     } remover{partial};
 
-    dbe_table *rawTable = nullptr;
-    rc = dbe_table_open(engine.get(), partial.c_str(), &rawTable);
-    if (rc != DBE_OK) {
-        printEngineError(console, engine.get(), rc);
+    TablePtr table = openTable(engine.get(), partial, console);
+    if (!table)
         return kExitFailure;
-    }
-    TablePtr table(rawTable);
 
     DemoGenerator generator;
     std::vector<DemoEntry> batch(std::min(entries, kDemoBatch));
@@ -478,16 +458,12 @@ int commandExport(const CommandLine &line, const Console &console)
     EnginePtr engine = startEngine(console);
     if (!engine)
         return kExitFailure;
-    dbe_table *rawTable = nullptr;
-    int rc = dbe_table_open(engine.get(), path.c_str(), &rawTable);
-    if (rc != DBE_OK) {
-        printEngineError(console, engine.get(), rc);
+    TablePtr table = openTable(engine.get(), path, console);
+    if (!table)
         return kExitFailure;
-    }
-    TablePtr table(rawTable);
     const std::vector<dbe_field_desc> fields = tableFields(table.get());
     EntryReader entries(engine.get(), table.get(), path);
-    rc = entries.start();
+    int rc = entries.start();
     if (rc != DBE_OK) {
         printEngineError(console, engine.get(), rc);
         return kExitFailure;
@@ -669,10 +645,8 @@ int commandQuery(const CommandLine &line, const Console &console)
             }
             writer.endRow();
         }
-        if (!writer.finish()) {
-            printError(console, msg::cannotWrite("the standard output", errno));
-            return kExitFailure;
-        }
+        // A failed write is reported by the flush below, which sees it too.
+        writer.finish();
     }
     if (!out.flush()) {
         printError(console, msg::cannotWrite("the standard output", errno));
@@ -692,14 +666,10 @@ int commandPack(const CommandLine &line, const Console &console)
 
     std::uint32_t total = 0, live = 0;
     {
-        dbe_table *rawTable = nullptr;
-        int rc = dbe_table_open(engine.get(), path.c_str(), &rawTable);
-        if (rc != DBE_OK) {
-            printEngineError(console, engine.get(), rc);
+        TablePtr table = openTable(engine.get(), path, console);
+        if (!table)
             return kExitFailure;
-        }
-        TablePtr table(rawTable);
-        rc = dbe_table_refresh(table.get(), &total);
+        int rc = dbe_table_refresh(table.get(), &total);
         if (rc == DBE_OK)
             rc = dbe_table_live_count(table.get(), &live);
         if (rc != DBE_OK) {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "commands.h"
 #include "cp1251.h"
+#include "messages.h"
 
 namespace telbase {
 
@@ -25,6 +27,33 @@ std::vector<std::string> engineMessage(dbe_engine *engine, int code)
     if (lines.empty())
         lines.push_back("error " + std::to_string(code));
     return lines;
+}
+
+EnginePtr startEngine(const Console &console)
+{
+    dbe_engine *engine = nullptr;
+    const int rc = dbe_open(&engine);
+    if (rc != DBE_OK) {
+        printError(console, msg::engineStartFailed(dbe_errstr(rc)));
+        return nullptr;
+    }
+    return EnginePtr(engine);
+}
+
+TablePtr openTable(dbe_engine *engine, const std::string &path, const Console &console)
+{
+    dbe_table *table = nullptr;
+    const int rc = dbe_table_open(engine, path.c_str(), &table);
+    if (rc != DBE_OK) {
+        printEngineError(console, engine, rc);
+        return nullptr;
+    }
+    return TablePtr(table);
+}
+
+void printEngineError(const Console &console, dbe_engine *engine, int code)
+{
+    printErrors(console, engineMessage(engine, code));
 }
 
 std::vector<dbe_field_desc> tableFields(dbe_table *table)

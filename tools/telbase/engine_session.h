@@ -29,6 +29,15 @@ using CursorPtr = std::unique_ptr<dbe_cursor, CursorCloser>;
 // text when the engine gave none.
 std::vector<std::string> engineMessage(dbe_engine *engine, int code);
 
+struct Console;
+
+// Starts the engine; null after reporting on the console why it would not start.
+EnginePtr startEngine(const Console &console);
+// Opens a table file; null after reporting the engine's message on the console.
+TablePtr openTable(dbe_engine *engine, const std::string &path, const Console &console);
+// Reports a failed call's message lines on the console.
+void printEngineError(const Console &console, dbe_engine *engine, int code);
+
 // A table's fields, in their order.
 std::vector<dbe_field_desc> tableFields(dbe_table *table);
 

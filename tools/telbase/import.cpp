@@ -216,20 +216,12 @@ int commandImport(const CommandLine &line, const Console &console)
     if (utf8 && text.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         text.remove_prefix(kUtf8Bom.size());
 
-    dbe_engine *rawEngine = nullptr;
-    int rc = dbe_open(&rawEngine);
-    if (rc != DBE_OK) {
-        printError(console, msg::engineStartFailed(dbe_errstr(rc)));
+    EnginePtr engine = startEngine(console);
+    if (!engine)
         return kExitFailure;
-    }
-    EnginePtr engine(rawEngine);
-    dbe_table *rawTable = nullptr;
-    rc = dbe_table_open(engine.get(), path.c_str(), &rawTable);
-    if (rc != DBE_OK) {
-        printErrors(console, engineMessage(engine.get(), rc));
+    TablePtr table = openTable(engine.get(), path, console);
+    if (!table)
         return kExitFailure;
-    }
-    TablePtr table(rawTable);
     if (dbe_table_readonly(table.get()) == 1) {
         printError(console, msg::tableReadOnly(path));
         return kExitFailure;
@@ -292,10 +284,10 @@ int commandImport(const CommandLine &line, const Console &console)
             }
             if (inBatch == kImportBatch || (!more && inBatch > 0)) {
                 std::uint32_t first = 0;
-                rc = dbe_table_append(table.get(), values.data(), inBatch, &first);
+                const int rc = dbe_table_append(table.get(), values.data(), inBatch, &first);
                 if (rc != DBE_OK) {
                     progress.finish();
-                    printErrors(console, engineMessage(engine.get(), rc));
+                    printEngineError(console, engine.get(), rc);
                     // Take back what this import wrote, so the table holds no part of it.
                     for (std::size_t i = 0; i < written; ++i)
                         dbe_table_delete(table.get(), firstRecno + std::uint32_t(i));
