@@ -58,7 +58,11 @@ std::string expectedLine(const std::vector<std::string> &cells)
     return line;
 }
 
-TEST(CsvRowWriter, WritesEveryRowInOrderAfterWhatWasBuffered)
+class CsvRowWriterModes : public testing::TestWithParam<CsvRowWriter::Threading>
+{
+};
+
+TEST_P(CsvRowWriterModes, WritesEveryRowInOrderAfterWhatWasBuffered)
 {
     // Row counts around the writer's hand-over size, and none at all.
     for (const std::size_t rows : {std::size_t(0), std::size_t(1), std::size_t(4095),
@@ -70,7 +74,7 @@ TEST(CsvRowWriter, WritesEveryRowInOrderAfterWhatWasBuffered)
         {
             OutputBuffer out(file.get());
             out.text() += expected;
-            CsvRowWriter writer(out);
+            CsvRowWriter writer(out, GetParam());
             for (std::size_t r = 0; r < rows; ++r) {
                 // Every thousandth row without cells: an empty line.
                 const std::vector<std::string> cells =
@@ -86,6 +90,15 @@ TEST(CsvRowWriter, WritesEveryRowInOrderAfterWhatWasBuffered)
         EXPECT_EQ(readAll(file.get()), expected);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Threading, CsvRowWriterModes,
+                         testing::Values(CsvRowWriter::Threading::SecondThread,
+                                         CsvRowWriter::Threading::CallingThreadOnly),
+                         [](const auto &info) {
+                             return info.param == CsvRowWriter::Threading::SecondThread
+                                        ? std::string("SecondThread")
+                                        : std::string("CallingThreadOnly");
+                         });
 
 TEST(CsvRowWriter, WritesWhatWasEndedWhenDestroyedUnfinished)
 {
@@ -105,13 +118,13 @@ TEST(CsvRowWriter, WritesWhatWasEndedWhenDestroyedUnfinished)
     EXPECT_EQ(readAll(file.get()), expected);
 }
 
-TEST(CsvRowWriter, AFailedWriteStopsTheCallerAndIsReported)
+TEST_P(CsvRowWriterModes, AFailedWriteStopsTheCallerAndIsReported)
 {
     FilePtr full(std::fopen("/dev/full", "w"));
     if (!full)
         GTEST_SKIP() << "no /dev/full here";
     OutputBuffer out(full.get());
-    CsvRowWriter writer(out);
+    CsvRowWriter writer(out, GetParam());
     // Far more than the buffers hold: the writer must say it failed long before the end.
     constexpr std::size_t kRows = 2'000'000;
     std::size_t handedOver = 0;

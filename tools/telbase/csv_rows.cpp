@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
+#include <system_error>
 #include <utility>
 
 #include "cp1251.h"
@@ -9,9 +11,15 @@
 
 namespace telbase {
 
-CsvRowWriter::CsvRowWriter(OutputBuffer &out) : m_out(out)
+CsvRowWriter::CsvRowWriter(OutputBuffer &out, Threading threading) : m_out(out)
 {
-    m_thread = std::thread([this] { run(); });
+    if (threading == Threading::CallingThreadOnly)
+        return;
+    try {
+        m_thread = std::thread([this] { run(); });
+    } catch (const std::system_error &) {
+        // No thread to be had: the rows are written on the calling thread instead.
+    }
 }
 
 CsvRowWriter::~CsvRowWriter()
@@ -21,6 +29,13 @@ CsvRowWriter::~CsvRowWriter()
 
 void CsvRowWriter::submit()
 {
+    if (!m_thread.joinable()) {
+        write(m_chunk);
+        m_chunk.clear();
+        if (m_out.failed())
+            m_failed = true;
+        return;
+    }
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] { return m_queued.size() < kMaxQueued; });
     m_queued.push_back(std::move(m_chunk));
@@ -47,10 +62,14 @@ bool CsvRowWriter::finish()
         m_closed = true;
     }
     m_changed.notify_all();
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
     m_result = m_out.flush();
-    if (!m_result)
-        m_errno = errno;
+    m_errno = m_result ? 0 : errno;
+    if (m_result && m_outOfMemory) {
+        m_result = false;
+        m_errno = ENOMEM;
+    }
     errno = m_errno;
     return m_result;
 }
@@ -68,8 +87,15 @@ void CsvRowWriter::run()
             m_queued.pop_front();
         }
         m_changed.notify_all();
-        write(chunk);
-        if (m_out.failed())
+        // After a failure the chunks are still taken, so the caller never waits for room,
+        // but no longer written: the output is incomplete anyway.
+        try {
+            if (!m_outOfMemory && !m_out.failed())
+                write(chunk);
+        } catch (const std::bad_alloc &) {
+            m_outOfMemory = true;
+        }
+        if (m_outOfMemory || m_out.failed())
             m_failed = true;
         {
             std::lock_guard lock(m_mutex);

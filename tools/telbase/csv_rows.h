@@ -18,12 +18,15 @@ namespace telbase {
 // Writes rows of 1251 cells as CSV lines in UTF-8. The calling thread hands over each
 // row's cells as it reads them; a second thread converts and writes the rows handed over
 // before, so reading a large result and writing it overlap. The cells' source (a cursor)
-// is therefore only ever used from the calling thread.
+// is therefore only ever used from the calling thread. When no thread can be started, or
+// when asked, the rows are written on the calling thread as they are handed over.
 class CsvRowWriter
 {
 public:
+    enum class Threading { SecondThread, CallingThreadOnly };
+
     // `out` must outlive the writer; nothing else may use it until finish() returns.
-    explicit CsvRowWriter(OutputBuffer &out);
+    explicit CsvRowWriter(OutputBuffer &out, Threading threading = Threading::SecondThread);
     ~CsvRowWriter(); // finish(), result ignored
     CsvRowWriter(const CsvRowWriter &) = delete;
     CsvRowWriter &operator=(const CsvRowWriter &) = delete;
@@ -43,8 +46,8 @@ public:
     }
     // True once writing has failed: the caller may stop reading, finish() reports it.
     bool failed() const { return m_failed.load(std::memory_order_relaxed); }
-    // Writes every row ended so far and flushes `out`. False when any write failed
-    // (errno tells why).
+    // Writes every row ended so far and flushes `out`. False when any write failed, or
+    // memory ran out for converting the rows (errno tells why: ENOMEM for the latter).
     bool finish();
 
 private:
@@ -76,6 +79,7 @@ private:
     std::vector<Chunk> m_spare; // written chunks kept for their capacity
     bool m_closed = false;
     std::atomic<bool> m_failed{false};
+    bool m_outOfMemory = false; // the writing thread's, read after it has ended
     bool m_finished = false;
     bool m_result = true;
     int m_errno = 0;
