@@ -625,7 +625,7 @@ bool FileMapping::copy(uint64_t offset, void *buf, size_t n) const
 
 void FileMapping::prefetch(uint64_t offset, size_t n) const
 {
-    if (offset >= m_size)
+    if (n == 0 || offset >= m_size)
         return;
     n = std::min<uint64_t>(n, m_size - offset);
     constexpr size_t kLine = 64;

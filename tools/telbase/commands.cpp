@@ -645,8 +645,10 @@ int commandQuery(const CommandLine &line, const Console &console)
             }
             writer.endRow();
         }
-        // A failed write is reported by the flush below, which sees it too.
-        writer.finish();
+        if (!writer.finish()) {
+            printError(console, msg::cannotWrite("the standard output", errno));
+            return kExitFailure;
+        }
     }
     if (!out.flush()) {
         printError(console, msg::cannotWrite("the standard output", errno));
