@@ -64,13 +64,11 @@ bool CsvRowWriter::finish()
     m_changed.notify_all();
     if (m_thread.joinable())
         m_thread.join();
-    m_result = m_out.flush();
-    m_errno = m_result ? 0 : errno;
+    m_result = m_out.flush(); // sets errno when it fails
     if (m_result && m_outOfMemory) {
         m_result = false;
-        m_errno = ENOMEM;
+        errno = ENOMEM;
     }
-    errno = m_errno;
     return m_result;
 }
 

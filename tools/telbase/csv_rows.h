@@ -82,7 +82,6 @@ private:
     bool m_outOfMemory = false; // the writing thread's, read after it has ended
     bool m_finished = false;
     bool m_result = true;
-    int m_errno = 0;
     std::thread m_thread;
 };
 
