@@ -57,48 +57,31 @@ private:
     Tri m_value;
 };
 
-class AndPredicate final : public Predicate
+// AND and OR in three-valued logic, each the other's mirror: the first side that gives
+// the deciding value (False for AND, True for OR) settles it, and the other side is not
+// tested; the other value only when both sides give it; else Unknown.
+class JunctionPredicate final : public Predicate
 {
 public:
-    AndPredicate(std::unique_ptr<Predicate> a, std::unique_ptr<Predicate> b)
-        : m_a(std::move(a)), m_b(std::move(b))
+    JunctionPredicate(std::unique_ptr<Predicate> a, std::unique_ptr<Predicate> b, Tri deciding)
+        : m_a(std::move(a)), m_b(std::move(b)), m_deciding(deciding),
+          m_other(deciding == Tri::False ? Tri::True : Tri::False)
     {
     }
     Tri test(const uint8_t *record) const override
     {
         const Tri a = m_a->test(record);
-        if (a == Tri::False)
-            return Tri::False;
+        if (a == m_deciding)
+            return m_deciding;
         const Tri b = m_b->test(record);
-        if (b == Tri::False)
-            return Tri::False;
-        return (a == Tri::True && b == Tri::True) ? Tri::True : Tri::Unknown;
+        if (b == m_deciding)
+            return m_deciding;
+        return (a == m_other && b == m_other) ? m_other : Tri::Unknown;
     }
 
 private:
     std::unique_ptr<Predicate> m_a, m_b;
-};
-
-class OrPredicate final : public Predicate
-{
-public:
-    OrPredicate(std::unique_ptr<Predicate> a, std::unique_ptr<Predicate> b)
-        : m_a(std::move(a)), m_b(std::move(b))
-    {
-    }
-    Tri test(const uint8_t *record) const override
-    {
-        const Tri a = m_a->test(record);
-        if (a == Tri::True)
-            return Tri::True;
-        const Tri b = m_b->test(record);
-        if (b == Tri::True)
-            return Tri::True;
-        return (a == Tri::False && b == Tri::False) ? Tri::False : Tri::Unknown;
-    }
-
-private:
-    std::unique_ptr<Predicate> m_a, m_b;
+    Tri m_deciding, m_other;
 };
 
 class NotPredicate final : public Predicate
@@ -253,9 +236,9 @@ public:
             if (!s)
                 return s;
             if (cond.kind == K::And)
-                out = std::make_unique<AndPredicate>(std::move(a), std::move(b));
+                out = std::make_unique<JunctionPredicate>(std::move(a), std::move(b), Tri::False);
             else
-                out = std::make_unique<OrPredicate>(std::move(a), std::move(b));
+                out = std::make_unique<JunctionPredicate>(std::move(a), std::move(b), Tri::True);
             return s;
         }
         case K::Not: {
